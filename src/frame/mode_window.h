@@ -1,0 +1,61 @@
+#pragma once
+#include <QMainWindow>
+#include <functional>
+
+// Base of the measurement-mode windows: an MDI child with its own menu bar. A window whose run loop,
+// wait or modal box is on the stack is never destroyed: a close during a run is remembered and carried
+// out when the loop has ended; the window then goes away with deleteLater only.
+class ModeWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit ModeWindow(QWidget* parent = nullptr);
+    ~ModeWindow() override;
+
+    // Sets the meter up for the mode. May raise AppError; the caller then closes the window.
+    virtual void Form_Load() = 0;
+    // The mode's leaving commands; runs once, never under a running loop.
+    virtual void Form_Unload() {}
+    // Runs Form_Load inside the busy bracket. An application error raised there ends the load: false,
+    // and the caller closes the window through its normal unload.
+    bool load();
+
+    // A run loop (or any step that yields) is on the stack.
+    bool busy() const { return busy_depth_ > 0; }
+    bool close_pending() const { return close_pending_; }
+    bool unloaded() const { return unloaded_; }
+    // Close now when idle, else once the loop has ended.
+    void request_close();
+
+    // Set by the main window: hands its menus back once the window has unloaded.
+    std::function<void()> on_unloaded;
+
+protected:
+    // Bracket every loop and every step that yields: a close in between waits for the matching leave.
+    void enter_busy();
+    void leave_busy();
+    // Raise the window's stop request; the loop reads it after its current pass.
+    virtual void request_stop() {}
+    // The source-sweep window refuses to close during a run instead of deferring it.
+    virtual bool refuse_close_while_busy() { return false; }
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    int busy_depth_ = 0;
+    bool close_pending_ = false;
+    bool unloaded_ = false;
+};
+
+// RAII bracket for ModeWindow::enter_busy / leave_busy.
+class BusyScope {
+public:
+    explicit BusyScope(std::function<void()> enter, std::function<void()> leave) : leave_(std::move(leave))
+    {
+        enter();
+    }
+    ~BusyScope() { leave_(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    std::function<void()> leave_;
+};

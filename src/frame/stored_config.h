@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+
+// The link choice, addresses, generator kind, modem use and serial settings kept between runs.
+namespace module1 {
+
+// True when a configuration is stored (the meter address key is present).
+bool config_stored();
+// Reads everything into the program-wide values and the serial port; the first key that does not
+// convert stops loading with an "Error: " box.
+void load_config();
+void save_config();
+
+// Conversions of stored texts; false with a description when the text does not convert.
+bool to_integer(const QString& text, int* out, QString* error);
+bool to_boolean(const QString& text, bool* out, QString* error);
+QString boolean_text(bool value);
+
+}  // namespace module1

@@ -1,0 +1,497 @@
+#include "platform/canvas.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLineF>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs | Qt::TextDontClip;
+
+// A device with the canvas's resolution, so text is measured as it will be drawn.
+const QImage& metrics_device(double dpi)
+{
+    thread_local QImage image(1, 1, QImage::Format_RGB32);
+    const int dots_per_metre = static_cast<int>(std::lround(dpi / 0.0254));
+    if (image.dotsPerMeterX() != dots_per_metre) {
+        image.setDotsPerMeterX(dots_per_metre);
+        image.setDotsPerMeterY(dots_per_metre);
+    }
+    return image;
+}
+
+QSizeF text_pixels(const QFont& font, double dpi, const QString& text)
+{
+    const QFontMetricsF metrics(font, &metrics_device(dpi));
+    return metrics.size(Qt::TextExpandTabs, text);
+}
+
+// User units to device pixels for one scale and target.
+struct Mapping {
+    double sx = 1, sy = 1, ox = 0, oy = 0;
+    bool ok = false;
+
+    Mapping() = default;
+    Mapping(const QRectF& scale, const QRectF& target)
+    {
+        sx = target.width() / scale.width();
+        sy = target.height() / scale.height();
+        ox = target.left() - scale.left() * sx;
+        oy = target.top() - scale.top() * sy;
+        ok = std::isfinite(sx) && std::isfinite(sy) && std::isfinite(ox) && std::isfinite(oy);
+    }
+    QPointF operator()(double x, double y) const { return {ox + x * sx, oy + y * sy}; }
+};
+
+// Liang-Barsky: cuts the segment to the rectangle; false when nothing of it is inside. Keeps the far-off
+// points of an unclamped trace away from the rasteriser's coordinate limits.
+bool clip_segment(QPointF& a, QPointF& b, const QRectF& r)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) {
+            if (t > t1)
+                return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0)
+                return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    if (!std::isfinite(t0) || !std::isfinite(t1))
+        return false;
+    const QPointF start = a;
+    if (t1 < 1)
+        b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    if (t0 > 0)
+        a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+    return true;
+}
+
+Qt::PenStyle pen_style(Canvas::DrawStyle style)
+{
+    switch (style) {
+    case Canvas::DrawStyle::Dash:
+        return Qt::DashLine;
+    case Canvas::DrawStyle::Dot:
+        return Qt::DotLine;
+    case Canvas::DrawStyle::Solid:
+        break;
+    }
+    return Qt::SolidLine;
+}
+
+// Consecutive lines with one pen are drawn together: joined ones as a polyline, the others in one batch.
+class LineBatcher {
+public:
+    explicit LineBatcher(QPainter& painter) : painter_(painter)
+    {
+        poly_.clear();
+        lines_.clear();
+    }
+    void add(const QPointF& a, const QPointF& b)
+    {
+        if (!poly_.empty() && poly_.back() == a) {
+            poly_.push_back(b);
+            return;
+        }
+        end_polyline();
+        poly_.push_back(a);
+        poly_.push_back(b);
+    }
+    void end_polyline()
+    {
+        if (poly_.size() == 2)
+            lines_.emplace_back(poly_[0], poly_[1]);
+        else if (poly_.size() > 2)
+            painter_.drawPolyline(poly_.data(), static_cast<int>(poly_.size()));
+        poly_.clear();
+    }
+    void flush()
+    {
+        end_polyline();
+        if (!lines_.empty())
+            painter_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+        lines_.clear();
+    }
+
+private:
+    QPainter& painter_;
+    // Reused from replay to replay, so a trace allocates nothing.
+    static thread_local std::vector<QPointF> poly_;
+    static thread_local std::vector<QLineF> lines_;
+};
+thread_local std::vector<QPointF> LineBatcher::poly_;
+thread_local std::vector<QLineF> LineBatcher::lines_;
+
+bool same_pen(const Canvas::Op& a, const Canvas::Op& b)
+{
+    return a.color == b.color && a.style == b.style && a.width == b.width;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------- Canvas
+
+Canvas::Canvas()
+{
+    ops_.reserve(512);
+}
+
+Canvas::Canvas(const Canvas& other) : Canvas()
+{
+    *this = other;
+}
+
+Canvas& Canvas::operator=(const Canvas& other)
+{
+    if (this == &other)
+        return *this;
+    proto_ = other.proto_;
+    scale_ = other.scale_;
+    device_ = other.device_;
+    dpi_ = other.dpi_;
+    ops_ = other.ops_;
+    current_x_ = other.current_x_;
+    current_y_ = other.current_y_;
+    style_ = other.style_;
+    fore_color_ = other.fore_color_;
+    back_color_ = other.back_color_;
+    width_ = other.width_;
+    font_ = other.font_;
+    if (changed)
+        changed();
+    return *this;
+}
+
+void Canvas::scale(double left, double top, double right, double bottom)
+{
+    scale_ = QRectF(left, top, right - left, bottom - top);
+}
+
+void Canvas::cls()
+{
+    ops_.clear();
+    current_x_ = 0;
+    current_y_ = 0;
+    if (changed)
+        changed();
+}
+
+Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color)
+{
+    Op& op = ops_.emplace_back(proto_);
+    op.kind = kind;
+    op.color = color;
+    op.style = style_;
+    op.width = width_;
+    op.scale = scale_;
+    return op;
+}
+
+void Canvas::pset(double x, double y, const QColor& color)
+{
+    Op& op = add(Op::PSet, color);
+    op.x1 = x;
+    op.y1 = y;
+    current_x_ = x;
+    current_y_ = y;
+    if (changed)
+        changed();
+}
+
+void Canvas::line(double x1, double y1, double x2, double y2, const QColor& color)
+{
+    Op& op = add(Op::Line, color);
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    current_x_ = x2;
+    current_y_ = y2;
+    if (changed)
+        changed();
+}
+
+void Canvas::box(double x1, double y1, double x2, double y2, const QColor& color, bool filled)
+{
+    Op& op = add(Op::Box, color);
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    op.filled = filled;
+    current_x_ = x2;
+    current_y_ = y2;
+    if (changed)
+        changed();
+}
+
+void Canvas::circle(double x, double y, double radius, const QColor& color, bool filled)
+{
+    Op& op = add(Op::Circle, color);
+    op.x1 = x;
+    op.y1 = y;
+    op.x2 = radius;
+    op.filled = filled;
+    current_x_ = x;
+    current_y_ = y;
+    if (changed)
+        changed();
+}
+
+void Canvas::print(const QString& text)
+{
+    Op& op = add(Op::Print, fore_color_);
+    op.x1 = current_x_;
+    op.y1 = current_y_;
+    op.text = text;
+    op.font = font_;
+    current_x_ = scale_.left();
+    current_y_ += y_down() * text_height(text.isEmpty() ? QStringLiteral("X") : text);
+    if (changed)
+        changed();
+}
+
+double Canvas::user_per_pixel_x() const
+{
+    return device_.width() > 0 ? std::abs(scale_.width()) / device_.width() : 0.0;
+}
+
+double Canvas::user_per_pixel_y() const
+{
+    return device_.height() > 0 ? std::abs(scale_.height()) / device_.height() : 0.0;
+}
+
+double Canvas::text_width(const QString& text) const
+{
+    return text_pixels(font_, dpi_, text).width() * user_per_pixel_x();
+}
+
+double Canvas::text_height(const QString& text) const
+{
+    return text_pixels(font_, dpi_, text).height() * user_per_pixel_y();
+}
+
+void Canvas::set_device(const QSizeF& pixels, double dpi)
+{
+    device_ = pixels;
+    if (dpi > 0)
+        dpi_ = dpi;
+}
+
+void Canvas::replay(QPainter& painter, const QRectF& target) const
+{
+    painter.save();
+    painter.setClipRect(target);
+    painter.fillRect(target, back_color_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    // Pen widths are screen pixels; a printer gets the same width on paper.
+    const double device_dpi = painter.device() ? painter.device()->logicalDpiY() : 96.0;
+    const double width_factor = std::max(1.0, device_dpi / 96.0);
+    // Drawing is cut a little outside the target (more than a pen's width) so the clip, not the cut,
+    // makes the visible edge.
+    QRectF bounds;
+    auto set_bounds = [&](int width) {
+        const double margin = 4 + std::abs(width) * width_factor;
+        bounds = target.adjusted(-margin, -margin, margin, margin);
+    };
+    set_bounds(1);
+
+    LineBatcher batch(painter);
+    const Op* pen_of = nullptr;  // the op whose pen the painter holds
+    auto use_pen = [&](const Op& op) {
+        if (pen_of && same_pen(*pen_of, op))
+            return;
+        batch.flush();
+        painter.setPen(QPen(op.color, op.width * width_factor, pen_style(op.style)));
+        set_bounds(op.width);
+        pen_of = &op;
+    };
+
+    const QRectF* mapped_scale = nullptr;
+    Mapping map;
+    for (const Op& op : ops_) {
+        if (!mapped_scale || op.scale != *mapped_scale) {
+            map = Mapping(op.scale, target);
+            mapped_scale = &op.scale;
+        }
+        if (!map.ok)
+            continue;
+        switch (op.kind) {
+        case Op::Line: {
+            use_pen(op);
+            QPointF a = map(op.x1, op.y1);
+            QPointF b = map(op.x2, op.y2);
+            if (clip_segment(a, b, bounds))
+                batch.add(a, b);
+            else
+                batch.end_polyline();
+            break;
+        }
+        case Op::PSet: {
+            use_pen(op);
+            const QPointF p = map(op.x1, op.y1);
+            if (!bounds.contains(p))
+                break;
+            batch.flush();
+            painter.drawPoint(p);
+            break;
+        }
+        case Op::Box: {
+            use_pen(op);
+            batch.flush();
+            const QPointF a = map(op.x1, op.y1), b = map(op.x2, op.y2);
+            const double left = std::min(a.x(), b.x()), right = std::max(a.x(), b.x());
+            const double top = std::min(a.y(), b.y()), bottom = std::max(a.y(), b.y());
+            if (right < bounds.left() || left > bounds.right() || bottom < bounds.top() || top > bounds.bottom())
+                break;
+            // Edges cut here lie in the margin outside the clip, so they are never seen.
+            const QRectF r(QPointF(std::max(left, bounds.left()), std::max(top, bounds.top())),
+                           QPointF(std::min(right, bounds.right()), std::min(bottom, bounds.bottom())));
+            painter.setBrush(op.filled ? QBrush(op.color) : QBrush(Qt::NoBrush));
+            painter.drawRect(r);
+            painter.setBrush(Qt::NoBrush);
+            break;
+        }
+        case Op::Circle: {
+            use_pen(op);
+            const QPointF c = map(op.x1, op.y1);
+            const double r = std::abs(op.x2 * map.sx);
+            if (!std::isfinite(r) || !bounds.adjusted(-r, -r, r, r).contains(c))
+                break;
+            batch.flush();
+            painter.setBrush(op.filled ? QBrush(op.color) : QBrush(Qt::NoBrush));
+            painter.drawEllipse(c, r, r);
+            painter.setBrush(Qt::NoBrush);
+            break;
+        }
+        case Op::Print: {
+            const QPointF p = map(op.x1, op.y1);
+            // Text starts at p and runs right and down: only a start far off can be skipped.
+            if (p.x() > bounds.right() || p.y() > bounds.bottom() || p.x() < -1e6 || p.y() < -1e6)
+                break;
+            batch.flush();
+            pen_of = nullptr;
+            painter.setPen(op.color);
+            painter.setFont(op.font);
+            painter.drawText(QRectF(p, QSizeF(0, 0)), kTextFlags, op.text);
+            break;
+        }
+        case Op::Cls:
+            break;
+        }
+    }
+    batch.flush();
+    painter.restore();
+}
+
+// ----------------------------------------------------------------------------------------- CanvasWidget
+
+CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    canvas_.set_device(size(), logicalDpiY());
+    // Many ops arrive per trace; one repaint request covers them all.
+    canvas_.changed = [this] {
+        if (!update_pending_) {
+            update_pending_ = true;
+            update();
+        }
+    };
+}
+
+void CanvasWidget::paintEvent(QPaintEvent*)
+{
+    update_pending_ = false;
+    if (canvas_.device_size() != QSizeF(size()))
+        canvas_.set_device(size(), logicalDpiY());
+    QPainter painter(this);
+    canvas_.replay(painter, QRectF(rect()));
+}
+
+void CanvasWidget::resizeEvent(QResizeEvent* event)
+{
+    canvas_.set_device(event->size(), logicalDpiY());
+    QWidget::resizeEvent(event);
+    update();
+}
+
+QPointF CanvasWidget::to_user(const QPointF& p) const
+{
+    const QRectF s = canvas_.user_scale();
+    const double w = width() > 0 ? width() : 1;
+    const double h = height() > 0 ? height() : 1;
+    return {s.left() + p.x() * s.width() / w, s.top() + p.y() * s.height() / h};
+}
+
+void CanvasWidget::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF u = to_user(event->position());
+    emit mouse_down(u.x(), u.y(), event->button());
+}
+
+void CanvasWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF u = to_user(event->position());
+    emit mouse_move(u.x(), u.y(), event->buttons());
+}
+
+void CanvasWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPointF u = to_user(event->position());
+    emit mouse_up(u.x(), u.y(), event->button());
+}
+
+// --------------------------------------------------------------------------------------------- printer
+
+namespace canvas_printer {
+
+void prepare(QPrinter& printer, const QString& pdf_path)
+{
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf_path);
+        return;
+    }
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull())
+        printer.setPrinterName(info.printerName());
+}
+
+void attach(Canvas& canvas, const QPrinter& printer)
+{
+    canvas.set_device(printer.pageRect(QPrinter::DevicePixel).size(), printer.resolution());
+}
+
+bool print(const Canvas& canvas, QPrinter& printer)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
+    canvas.replay(painter, page);
+    return painter.end();
+}
+
+}  // namespace canvas_printer

@@ -1,0 +1,146 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QPainter;
+class QPrinter;
+
+// The picture-box drawing model: a user coordinate system set by scale(), points, lines, filled
+// circles and text at the current position, a draw style and a fore colour. What is drawn is kept as a
+// list of operations in user units, so it can be shown on screen (and survives repaint and resize),
+// replayed onto a printer page, or inspected by a test.
+class Canvas {
+public:
+    enum class DrawStyle { Solid, Dash, Dot };
+
+    struct Op {
+        enum Kind { Cls, PSet, Line, Box, Circle, Print } kind;
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // user units (Circle: centre and radius in x1, y1, x2)
+        QColor color;
+        DrawStyle style = DrawStyle::Solid;
+        int width = 1;
+        bool filled = false;
+        QString text;
+        QFont font;
+        // The user scale in force when the op was drawn.
+        QRectF scale;
+    };
+
+    Canvas();
+    virtual ~Canvas() = default;
+    // A copy (say, of the screen's drawing for a printer page) takes the drawing but not the change hook,
+    // which belongs to the back end that set it; assignment keeps the target's hook and calls it.
+    Canvas(const Canvas& other);
+    Canvas& operator=(const Canvas& other);
+
+    // User coordinates: (left, top) to (right, bottom); top may be greater than bottom.
+    void scale(double left, double top, double right, double bottom);
+    QRectF user_scale() const { return scale_; }
+    void cls();
+    void pset(double x, double y, const QColor& color);
+    void pset(double x, double y) { pset(x, y, fore_color_); }
+    void line(double x1, double y1, double x2, double y2, const QColor& color);
+    void line(double x1, double y1, double x2, double y2) { line(x1, y1, x2, y2, fore_color_); }
+    // A line from the current position; pset, line and line_to leave the current position at their end.
+    void line_to(double x, double y, const QColor& color) { line(current_x_, current_y_, x, y, color); }
+    void line_to(double x, double y) { line_to(x, y, fore_color_); }
+    void box(double x1, double y1, double x2, double y2, const QColor& color, bool filled);
+    void circle(double x, double y, double radius, const QColor& color, bool filled = true);
+    // Text with its top-left corner at the current position, which then moves to the start of the next
+    // line (x to the scale's left edge, y one text height further down the screen). Tabs are expanded.
+    void print(const QString& text);
+    void set_current(double x, double y)
+    {
+        current_x_ = x;
+        current_y_ = y;
+    }
+    double current_x() const { return current_x_; }
+    double current_y() const { return current_y_; }
+    // Size of a text in user units, for the device the canvas is shown on; always positive, whatever the
+    // direction of the scale.
+    double text_width(const QString& text) const;
+    double text_height(const QString& text = QStringLiteral("X")) const;
+    // +1 when user y grows down the screen, -1 when it grows upwards (top greater than bottom).
+    double y_down() const { return scale_.height() < 0 ? -1.0 : 1.0; }
+    void set_draw_style(DrawStyle style) { style_ = style; }
+    DrawStyle draw_style() const { return style_; }
+    void set_fore_color(const QColor& color) { fore_color_ = color; }
+    QColor fore_color() const { return fore_color_; }
+    void set_draw_width(int width) { width_ = width; }
+    int draw_width() const { return width_; }
+    void set_font(const QFont& font) { font_ = font; }
+    QFont font() const { return font_; }
+    void set_back_color(const QColor& color) { back_color_ = color; }
+    QColor back_color() const { return back_color_; }
+
+    // The device the canvas is shown on: its size in pixels and resolution (text metrics depend on it).
+    void set_device(const QSizeF& pixels, double dpi = 96);
+    QSizeF device_size() const { return device_; }
+    double device_dpi() const { return dpi_; }
+
+    // Everything drawn since the last cls().
+    const std::vector<Op>& ops() const { return ops_; }
+    // Fills target (device pixels) with the back colour and draws the list into it, clipped to it.
+    void replay(QPainter& painter, const QRectF& target) const;
+
+    // Optional hook: called after each change (the on-screen back end repaints from it).
+    std::function<void()> changed;
+
+private:
+    Op& add(Op::Kind kind, const QColor& color);
+    double user_per_pixel_x() const;
+    double user_per_pixel_y() const;
+    // Copied for each new op: cheaper than building its font afresh.
+    Op proto_{};
+    QRectF scale_{0, 0, 1, 1};
+    QSizeF device_{640, 480};
+    double dpi_ = 96;
+    std::vector<Op> ops_;
+    double current_x_ = 0, current_y_ = 0;
+    DrawStyle style_ = DrawStyle::Solid;
+    QColor fore_color_ = Qt::black;
+    QColor back_color_ = Qt::white;
+    int width_ = 1;
+    QFont font_;
+};
+
+// The on-screen back end: a widget that shows a canvas and keeps it across repaint and resize.
+class CanvasWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit CanvasWidget(QWidget* parent = nullptr);
+    Canvas& canvas() { return canvas_; }
+
+signals:
+    void mouse_down(double x, double y, Qt::MouseButton button);
+    void mouse_move(double x, double y, Qt::MouseButtons buttons);
+    void mouse_up(double x, double y, Qt::MouseButton button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPointF to_user(const QPointF& p) const;
+    Canvas canvas_;
+    bool update_pending_ = false;
+};
+
+// The printer back end: a page of the printer, or a PDF file where the machine has no printer.
+namespace canvas_printer {
+// A printer set to the system's default, or to PDF output at pdf_path when no printer exists.
+void prepare(QPrinter& printer, const QString& pdf_path);
+// Makes canvas measure text for the printer's page (its size in device pixels and resolution).
+void attach(Canvas& canvas, const QPrinter& printer);
+// Draws the canvas on one page and ends the document; false when the printer could not be started.
+bool print(const Canvas& canvas, QPrinter& printer);
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+
+class Clock;
+class Prompts;
+class SettingsStore;
+class GpibDriver;
+class SerialPort;
+
+// The seams the program reaches the desktop and the instruments through. The program installs the real
+// ones at start-up; tests install doubles.
+struct Platform {
+    Clock* clock = nullptr;
+    Prompts* prompts = nullptr;
+    SettingsStore* settings = nullptr;
+    GpibDriver* gpib = nullptr;
+    SerialPort* serial = nullptr;  // the main window's serial port
+    // Ends the program at once (the link's fatal registration failures, Cancel at first start).
+    std::function<void()> end_system;
+};
+
+Platform& platform();
+void install_platform(const Platform& p);
+

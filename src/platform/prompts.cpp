@@ -1,0 +1,175 @@
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+static QMessageBox::StandardButtons buttons_of(Prompts::Buttons b)
+{
+    using B = Prompts::Buttons;
+    switch (b) {
+    case B::Ok: return QMessageBox::Ok;
+    case B::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case B::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case B::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case B::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case B::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+static Prompts::Answer answer_of(int button)
+{
+    using A = Prompts::Answer;
+    switch (button) {
+    case QMessageBox::Cancel: return A::Cancel;
+    case QMessageBox::Abort: return A::Abort;
+    case QMessageBox::Retry: return A::Retry;
+    case QMessageBox::Ignore: return A::Ignore;
+    case QMessageBox::Yes: return A::Yes;
+    case QMessageBox::No: return A::No;
+    default: return A::Ok;
+    }
+}
+
+static Prompts::Answer first_button(Prompts::Buttons b)
+{
+    using B = Prompts::Buttons;
+    using A = Prompts::Answer;
+    switch (b) {
+    case B::AbortRetryIgnore: return A::Abort;
+    case B::YesNoCancel:
+    case B::YesNo: return A::Yes;
+    case B::RetryCancel: return A::Retry;
+    default: return A::Ok;
+    }
+}
+
+Prompts::Answer QtPrompts::message_box(const QString& text, Buttons buttons, Icon icon, const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(shown);
+    box.setStandardButtons(buttons_of(buttons));
+    switch (icon) {
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::None: break;
+    }
+    const int pressed = box.exec();
+    if (box.clickedButton() == nullptr && (buttons == Buttons::OkCancel || buttons == Buttons::YesNoCancel ||
+                                           buttons == Buttons::RetryCancel))
+        return Answer::Cancel;  // Esc or the close box
+    return answer_of(pressed);
+}
+
+QString QtPrompts::input_box(const QString& prompt, const QString& title, const QString& default_text)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), title, prompt, QLineEdit::Normal, default_text, &ok);
+    return ok ? text : QString();
+}
+
+void QtPrompts::beep() { QApplication::beep(); }
+
+QString QtPrompts::save_as(const QString& title, const QString& filter, const QString& initial_name)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, initial_name, filter);
+}
+
+bool QtPrompts::printer_setup(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+Prompts::Answer RecordingPrompts::message_box(const QString& text, Buttons buttons, Icon icon,
+                                              const QString& title)
+{
+    Call call{QStringLiteral("box"), text, title, buttons, icon};
+    calls.push_back(call);
+    if (on_call)
+        on_call(call);
+    if (!answers.empty()) {
+        const Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    return first_button(buttons);
+}
+
+QString RecordingPrompts::input_box(const QString& prompt, const QString& title, const QString& default_text)
+{
+    Call call{QStringLiteral("input"), prompt, title};
+    calls.push_back(call);
+    if (on_call)
+        on_call(call);
+    if (!inputs.empty()) {
+        const QString s = inputs.front();
+        inputs.pop_front();
+        return s;
+    }
+    return default_text;
+}
+
+void RecordingPrompts::beep()
+{
+    Call call{QStringLiteral("beep"), QString(), QString()};
+    calls.push_back(call);
+    if (on_call)
+        on_call(call);
+}
+
+QString RecordingPrompts::save_as(const QString& title, const QString&, const QString& initial_name)
+{
+    Call call{QStringLiteral("save_as"), initial_name, title};
+    calls.push_back(call);
+    if (on_call)
+        on_call(call);
+    if (!file_names.empty()) {
+        const QString s = file_names.front();
+        file_names.pop_front();
+        return s;
+    }
+    return QString();
+}
+
+bool RecordingPrompts::printer_setup(QPrinter&)
+{
+    Call call{QStringLiteral("printer"), QString(), QString()};
+    calls.push_back(call);
+    if (on_call)
+        on_call(call);
+    if (!printer_answers.empty()) {
+        const bool b = printer_answers.front();
+        printer_answers.pop_front();
+        return b;
+    }
+    return true;
+}
+
+QStringList RecordingPrompts::boxes() const
+{
+    QStringList out;
+    for (const Call& c : calls)
+        if (c.kind == QLatin1String("box"))
+            out << c.text;
+    return out;
+}
+
+int RecordingPrompts::beeps() const
+{
+    int n = 0;
+    for (const Call& c : calls)
+        if (c.kind == QLatin1String("beep"))
+            ++n;
+    return n;
+}

@@ -1,0 +1,108 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Clock;
+class QSerialPort;
+
+// The serial port the link uses. Port N is /dev/ttyS(N-1) unless an override names another device.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Port number; false (with a reason) when the number is refused.
+    virtual bool set_port(int number, QString* error = nullptr);
+    int port() const { return port_; }
+    // Settings text such as "9600,N,8,1"; false (with a reason) when the text is refused.
+    virtual bool set_settings(const QString& text, QString* error = nullptr);
+    QString settings() const { return settings_; }
+    // Device path for a port number: another device may be named for port 1 or 2.
+    void set_device_override(int number, const QString& device);
+    QString device_name() const;
+
+    // Opens the port; error_code 8005 means the port is in use elsewhere.
+    virtual bool open(QString* error = nullptr, int* error_code = nullptr) = 0;
+    virtual void close() = 0;
+    virtual bool is_open() const = 0;
+    virtual int in_count() = 0;
+    virtual int out_count() = 0;
+    virtual void discard_input() = 0;
+    virtual void discard_output() = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+    // Every byte that waits, as raw bytes.
+    virtual QByteArray read_all() = 0;
+    virtual bool carrier_detect() = 0;
+
+    // Parses "9600,N,8,1"; false when it is not a valid settings text.
+    static bool parse_settings(const QString& text, int* baud, char* parity, int* data_bits, int* stop_bits);
+
+protected:
+    int port_ = 1;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+    QString override_[3];
+};
+
+// The real port, over QSerialPort. A pseudo-terminal has no carrier-detect line: a probe can stand in.
+class QtSerialPort : public SerialPort {
+public:
+    explicit QtSerialPort(Clock& clock);
+    ~QtSerialPort() override;
+    bool open(QString* error, int* error_code) override;
+    void close() override;
+    bool is_open() const override;
+    int in_count() override;
+    int out_count() override;
+    void discard_input() override;
+    void discard_output() override;
+    void write(const QByteArray& bytes) override;
+    QByteArray read_all() override;
+    bool carrier_detect() override;
+    std::function<bool()> carrier_probe;
+
+private:
+    void drain();
+    Clock& clock_;
+    std::unique_ptr<QSerialPort> port_impl_;
+};
+
+// The far end of a simulated serial line (a meter, or a modem in front of one).
+class SerialEndpoint {
+public:
+    virtual ~SerialEndpoint() = default;
+    // Bytes the program wrote, as they leave the port.
+    virtual void receive_from_host(const QByteArray& bytes) = 0;
+    // Bytes that have reached the program's side by now.
+    virtual QByteArray take_available() = 0;
+    virtual int available() = 0;
+    virtual bool carrier() const { return true; }
+    virtual void host_opened() {}
+    virtual void host_closed() {}
+};
+
+// A port bound to a simulated endpoint, on the program's clock.
+class FakeSerialPort : public SerialPort {
+public:
+    explicit FakeSerialPort(SerialEndpoint* endpoint = nullptr) : endpoint_(endpoint) {}
+    void set_endpoint(SerialEndpoint* endpoint) { endpoint_ = endpoint; }
+    bool open(QString* error, int* error_code) override;
+    void close() override;
+    bool is_open() const override { return open_; }
+    int in_count() override;
+    int out_count() override { return 0; }
+    void discard_input() override;
+    void discard_output() override {}
+    void write(const QByteArray& bytes) override;
+    QByteArray read_all() override;
+    bool carrier_detect() override;
+
+    // Fault injection: a port that some other program holds.
+    bool busy_elsewhere = false;
+    // Every byte written, in order.
+    QByteArray written;
+
+private:
+    SerialEndpoint* endpoint_;
+    bool open_ = false;
+};

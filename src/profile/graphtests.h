@@ -1,0 +1,309 @@
+#pragma once
+#include "frame/mode_window.h"
+#include "frame/trace_block.h"
+#include "profile/profile_run.h"
+
+#include <QByteArray>
+#include <QPointer>
+#include <array>
+#include <functional>
+
+class Canvas;
+class CanvasWidget;
+class PleaseWait;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTabWidget;
+class QTimer;
+
+// The profile window: power-versus-time traces of pulsed or modulated signals from the meter, drawn on a
+// scaled graph, with the meter's and the generator's settings. The acquisition is a loop inside the Run
+// handlers that yields once a pass, so Stop, Exit and the settings act between passes.
+class graphtests : public ModeWindow {
+    Q_OBJECT
+public:
+    explicit graphtests(QWidget* parent = nullptr);
+    ~graphtests() override;
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    void Form_Resize();
+
+    // Menus.
+    void menuRunCont_Click();
+    void menuRunOnce_Click();
+    void menuStop_Click();
+    void menuExit_Click();
+    void menuResetPowerMeter_Click();
+    void menuAbout_Click();
+    void menuSaveProfileGraph_Click();
+    void menuPrinterSetup_Click();
+    void menuPrintGraph_Click();
+    void SSTab1_Click(int previous_tab);
+    void SSTab1_MouseMove();
+    void Form_KeyPress(int key_code);
+
+    // Acquisition.
+    void start_test();
+    void extract_graph_data(long byte_count);
+    bool check_measurement();
+    void calculate_Min_Max_Value();
+    void Calculate_top_bottom();
+
+    // Instrument settings. Each sends one text and checks the link; a failure raises AppError.
+    void update_collection_period();
+    void update_sample_delay();
+    void update_gate_width();
+    void update_DDP();
+    void set_internal_trig_level();
+    void update_inttrig_type();
+    void Update_trig_source();
+    void turn_off_display();
+    void turn_on_display();
+    void update_Sweeper_pwr();
+    void update_sweeper_period();
+    void update_period_width();
+    void update_mod_type();
+    void update_pulse_mode();
+    void update_mod_mode();
+    void update_mod_depth();
+    void update_mod_rate();
+    void update_everything();
+    void sample_and_gate_update();
+
+    // Setting handlers. Entry boxes act on Enter (key code 13) only.
+    void sample_delay_data_KeyPress(int key_code);
+    void gate_width_data_KeyPress(int key_code);
+    void DDP_KeyPress(int key_code);
+    void Level_KeyPress(int key_code);
+    void Pwr_Setting_KeyPress(int key_code);
+    void Pulse_Period_KeyPress(int key_code);
+    void Pulse_Width_KeyPress(int key_code);
+    void Mod_Depth_KeyPress(int key_code);
+    void Mod_Rate_KeyPress(int key_code);
+    void Pwr_Scroll_Scroll();
+    void Pwr_Scroll_Change();
+    void Pwr_Setting_Change();
+    void TrigSource_Click();
+    void InternalType_Click(int index);
+    void Chan_Config_combo_Click();
+    void range_hold_combo_Click();
+    void Averaging_combo_Click();
+    void Display_Check_Click();
+    void Zero_but_Click();
+    void Cal_but_Click();
+    void RFCal_check_Click();
+    void AM_mod_check_Click();
+    void AM_mod_combo_Click();
+    void Pulse_check_Click();
+
+    // Graph and axes.
+    void draw_graph();
+    void draw_graph_lines();
+    void write_x_axis(float span, float left_edge);
+    void write_y_axis(float top, float bottom);
+    void update_y_axis();
+    void auto_scale_y_Click();
+    void top_y_axis_KeyPress(int key_code);
+    void bottom_y_axis_KeyPress(int key_code);
+    void right_x_axis_KeyPress(int key_code);
+    void GraphLines_Click();
+    void Cursor_Controls_Click();
+
+    // Cursors, pulse analysis and statistics: called from their places in the loop and the handlers; their
+    // bodies come with the cursor, pulse and statistics controls.
+    void update_cursors() {}
+    void update_cursor_data() {}
+    void cursor_readout() {}
+    void draw_cursors() {}
+    void average_between_cursors() {}
+    void lock_cursors() {}
+    void Do_Pulse_Info() {}
+    void show_pulse_lines() {}
+    void Draw_Stats_Graph(Canvas&) {}
+    void Calculate_Stats() {}
+    void update_Stats_Scale() {}
+    void reset_stats_cursor() {}
+    void Stats_Graph_Zoom() {}
+    void SaveProfileGraph() {}
+    void PrintGraph() {}
+    void Timer1_Timer();
+    void Track_min_max_check_Click();
+    void Reset_Track_Min_Max_Click();
+
+    // Fits the active window into the desktop work area after the work area has changed.
+    void SysInfo1_DisplayChanged();
+
+    // ---- state ----
+    bool run_stopped = true;
+    bool run_once = false;
+    bool unload_requested = false;
+    bool trace_valid = false;
+    QByteArray reply_buffer;
+    TracePoints graph_trace{};
+    float trace_min = 0, trace_max = 0;
+    int trace_min_index = 0, trace_max_index = 0;
+    bool first_point_pending = true;
+    profile_run::MinMaxTracker tracker;
+    float level_min = 0, level_max = 0;
+    float pulse_top = 0, pulse_bottom = 0;
+    double pdf_start_time = -1;
+
+    // Axes: y in dBm, x in ms.
+    float y_top = 20, y_bottom = -50;
+    float capture_span_ms = 10, x_left_edge_ms = 0, trace_start_time = 0;
+    // Settings kept by the window.
+    float capture_period_s = 0.01f;
+    float seconds_per_point = 0.01f / 200;
+    float sample_delay_ms = 0.005f;
+    float gate_width_ms = 0.0017f;
+    float display_delay_ms = 0;
+    float trigger_level = -15;
+    QString trigger_edge = QStringLiteral("RISE");
+    int am_waveform_index = 0;
+    bool display_on = true;
+
+    // Cursors and statistics.
+    int cursor1_index = 0, cursor2_index = 0;
+    float cursor_time_diff = 0;
+    double avg_power_between_cursors = 0;
+    bool cursor_panel_hidden = false;
+    bool cursor_redraw_pending = false;
+    bool show_lines = false;
+    bool zoom_pending = false;
+    float bucket_size = 0.1f;
+    // Share window (stop %, start %) of the PDF, CDF and 1-CDF graphs.
+    std::array<std::array<float, 2>, 3> x_window{};
+
+    // A run is on the stack, from the start of start_test to the end of its ending.
+    bool run_in_progress() const { return run_in_progress_; }
+    // The graph's canvas (the recording back end behind the on-screen widget).
+    Canvas& graph_canvas();
+    Canvas& pdf_canvas();
+
+    // ---- controls ----
+    QMenu* menuFileBar;
+    QAction* menuSaveProfileGraph;
+    QAction* menuPrinterSetup;
+    QAction* menuPrintGraph;
+    QAction* menuExit;
+    QMenu* menuControlBar;
+    QAction* menuRunOnce;
+    QAction* menuRunCont;
+    QAction* menuStop;
+    QAction* menuResetPowerMeter;
+    QMenu* menuHelpBar;
+    QAction* menuAbout;
+
+    QTabWidget* SSTab1;
+    // Tab 0: trigger, gate and measurement.
+    QComboBox* TrigSource;
+    QRadioButton* InternalType[2];
+    QLineEdit* Level;
+    QLineEdit* sample_delay_data;
+    QLineEdit* gate_width_data;
+    QLineEdit* DDP;
+    QComboBox* Chan_Config_combo;
+    QComboBox* range_hold_combo;
+    QComboBox* Averaging_combo;
+    // Tab 1: meter display and calibration, graph, rates.
+    QCheckBox* Display_Check;
+    QPushButton* Zero_but;
+    QPushButton* Cal_but;
+    QCheckBox* RFCal_check;
+    QCheckBox* GraphLines;
+    QPushButton* auto_scale_y;
+    QCheckBox* Cursor_Controls;
+    QPushButton* Auto_Setup;
+    QLabel* Graphs_Per_Second;
+    QLabel* Readings_per_second;
+    // Tab 2: cursor readout and min/max tracking.
+    QGroupBox* Frame3;
+    QLabel* cursor1_data;
+    QLabel* Cursor2_data;
+    QLabel* Pwr_diff_data;
+    QLabel* Time_diff_Data;
+    QLabel* time_label;
+    QLabel* Avg_Power_Data;
+    QCheckBox* Track_min_max_check;
+    QCheckBox* Lock_to_min_max;
+    QPushButton* Reset_Track_Min_Max;
+    // Tab 3: generator.
+    QLineEdit* Pwr_Setting;
+    QScrollBar* Pwr_Scroll;
+    QCheckBox* Pulse_check;
+    QLineEdit* Pulse_Period;
+    QLineEdit* Pulse_Width;
+    QCheckBox* AM_mod_check;
+    QComboBox* AM_mod_combo;
+    QLineEdit* Mod_Depth;
+    QLineEdit* Mod_Rate;
+    // Tab 4: pulse information.
+    QLabel* Pulse_label;
+    QLineEdit* Peak_Power;
+    // Tabs 5 and 6: statistics.
+    QCheckBox* do_pdf_check;
+    QCheckBox* stats_continuous_update_check;
+
+    // The profile graph and its axes.
+    QFrame* Pulse_Graph_Frame;
+    CanvasWidget* graph;
+    QLineEdit* top_y_axis;
+    QLineEdit* bottom_y_axis;
+    QLineEdit* right_x_axis;
+    QLabel* y_top_label;
+    QLabel* y_bottom_label;
+    QLabel* x_lh_label;
+    QLabel* Label5;  // "dBm"
+    QLabel* Label6;  // "ms"
+    QLabel* min_max_label;
+    QLabel* cur1_data;
+    QLabel* cur2_data;
+    // The statistics graph and its scale controls.
+    QFrame* PDF_Graph_Frame;
+    CanvasWidget* PDF_Graph;
+    QLineEdit* Top_PDF_Scale;
+    QLineEdit* Bot_PDF_Scale;
+    QLabel* Label13;  // "dBm"
+    QPushButton* Shift_up_button;
+    QPushButton* Shift_down_button;
+    QLineEdit* X_PDF_Start;
+    QLineEdit* X_PDF_Stop;
+    QPushButton* Increase_PDF_X_Scale;
+    QPushButton* Decrease_PDF_X_Scale;
+    QLabel* Label16;  // "%"
+
+    QTimer* Timer1;
+
+protected:
+    void request_stop() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_menus();
+    void build_tabs();
+    void build_graph_frames();
+    // Runs a handler of a control: inside the busy bracket, an instrument failure ending only the handler.
+    void guarded(const std::function<void()>& handler);
+    // A load step: a failure is reported by the link's own box and the load goes on.
+    void load_step(const std::function<void()>& step);
+    // One pass of the run loop; true when the loop is to end.
+    bool run_pass(int& burst_left);
+    void send_meter(const QString& text, const QString& label);
+    void send_generator(const QString& text, const QString& label);
+    void place_in_work_area();
+    QWidget* form_ = nullptr;
+    QPointer<PleaseWait> please_wait_;
+    bool run_in_progress_ = false;
+    bool in_resize_ = false;
+};

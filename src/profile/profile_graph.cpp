@@ -1,0 +1,155 @@
+#include "profile/profile_graph.h"
+
+#include "platform/canvas.h"
+#include "util/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace profile_graph {
+
+namespace {
+
+constexpr double kUnitsPerDb = 1024.0;
+
+bool is_blank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// Whether the reading of val() would find a number at all, rather than falling back to 0.
+bool holds_number(const QString& s)
+{
+    qsizetype pos = 0;
+    const auto peek = [&]() -> QChar {
+        while (pos < s.size() && is_blank(s[pos]))
+            ++pos;
+        return pos < s.size() ? s[pos] : QChar();
+    };
+    QChar c = peek();
+    if (c == u'&') {
+        ++pos;
+        c = peek();
+        int base = 0;
+        if (c == u'H' || c == u'h')
+            base = 16;
+        else if (c == u'O' || c == u'o')
+            base = 8;
+        else
+            return false;
+        ++pos;
+        c = peek();
+        int digit = -1;
+        if (c >= u'0' && c <= u'9')
+            digit = c.unicode() - u'0';
+        else if (c >= u'a' && c <= u'f')
+            digit = c.unicode() - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            digit = c.unicode() - u'A' + 10;
+        return digit >= 0 && digit < base;
+    }
+    if (c == u'+' || c == u'-') {
+        ++pos;
+        c = peek();
+    }
+    if (c >= u'0' && c <= u'9')
+        return true;
+    if (c == u'.') {
+        ++pos;
+        c = peek();
+        return c >= u'0' && c <= u'9';
+    }
+    return false;
+}
+
+}  // namespace
+
+bool set_graph_scale(Canvas& canvas, double top, double bottom)
+{
+    if (top == bottom)
+        return false;
+    canvas.scale(0, top * kUnitsPerDb, kTracePoints, bottom * kUnitsPerDb);
+    return true;
+}
+
+void draw_graph_lines(Canvas& canvas)
+{
+    const Canvas::DrawStyle saved = canvas.draw_style();
+    canvas.set_draw_style(Canvas::DrawStyle::Dot);
+    const QRectF s = canvas.user_scale();
+    const double left = s.left(), top = s.top(), width = s.width(), height = s.height();
+    for (int k = 0; k <= 20; ++k) {
+        const double x = left + k * width / 20;
+        canvas.line(x, top, x, top + height, kGridColor);
+    }
+    for (int k = 0; k <= 10; ++k) {
+        const double y = top + k * height / 10;
+        canvas.line(left, y, left + width, y, kGridColor);
+    }
+    canvas.set_draw_style(saved);
+}
+
+void draw_trace(Canvas& canvas, const float* points, double top, double bottom)
+{
+    const double hi = std::max(top, bottom) * kUnitsPerDb;
+    const double lo = std::min(top, bottom) * kUnitsPerDb;
+    const QColor color = canvas.fore_color();
+    canvas.pset(0, points[0], color);
+    for (int i = 1; i < kTracePoints; ++i)
+        canvas.line_to(i, std::clamp(static_cast<double>(points[i]), lo, hi), color);
+}
+
+QString y_axis_label_text(double v) { return numtext::format(v, QStringLiteral("#0.00")); }
+QString x_axis_span_text(double span_ms) { return numtext::format(span_ms, QStringLiteral("#0.00")); }
+QString x_axis_left_text(double left_ms) { return numtext::format(left_ms, QStringLiteral("#0.00")); }
+
+QString y_axis_command(float top, float bottom)
+{
+    return numtext::pad_right(QStringLiteral("GRYT ") + numtext::str_single(top) + QStringLiteral(";GRYB ") +
+                                  numtext::str_single(bottom),
+                              kCommandWidthYAxis);
+}
+
+float collection_period(float span_ms, float left_ms) { return (span_ms - left_ms) / 1000.0f; }
+
+QString collection_period_command(float span_ms, float left_ms)
+{
+    return numtext::pad_right(QStringLiteral("GRPRD ") + numtext::str_single(collection_period(span_ms, left_ms)),
+                              kCommandWidthPeriod);
+}
+
+bool accept_y_top(double v, double bottom) { return bottom < v && v < 30; }
+bool accept_y_bottom(double v, double top) { return -50 < v && v < top; }
+bool accept_x_span(double v, double left_ms) { return left_ms < v && v <= 7000; }
+
+namespace {
+QString scale_reply_text(const QString& reply)
+{
+    const qsizetype blank = reply.indexOf(u' ');
+    return blank < 0 ? reply : reply.mid(blank + 1);
+}
+}  // namespace
+
+double parse_scale_reply(const QString& reply) { return numtext::val(scale_reply_text(reply)); }
+
+std::optional<float> scale_reply_value(const QString& reply)
+{
+    const QString text = scale_reply_text(reply);
+    if (!holds_number(text))
+        return std::nullopt;
+    const auto v = static_cast<float>(numtext::val(text));
+    // A value a Single cannot hold is no usable scale either.
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<YScale> auto_y_scale(const std::optional<QString>& bottom_reply, const std::optional<QString>& top_reply)
+{
+    if (!bottom_reply || !top_reply)
+        return std::nullopt;
+    const std::optional<float> bottom = scale_reply_value(*bottom_reply);
+    const std::optional<float> top = scale_reply_value(*top_reply);
+    if (!bottom || !top || !(*bottom < *top))
+        return std::nullopt;
+    return YScale{*top, *bottom};
+}
+
+}  // namespace profile_graph

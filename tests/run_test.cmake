@@ -1,0 +1,13 @@
+# Runs one test executable with fresh, private configuration and runtime folders.
+string(RANDOM LENGTH 10 suffix)
+set(root "${WORK_DIR}/run-${suffix}")
+file(MAKE_DIRECTORY "${root}/config" "${root}/runtime")
+file(CHMOD "${root}/runtime" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+set(ENV{XDG_CONFIG_HOME} "${root}/config")
+set(ENV{XDG_RUNTIME_DIR} "${root}/runtime")
+set(ENV{PELMORA_TEST_OUTPUT} "${WORK_DIR}")
+execute_process(COMMAND "${TEST_BINARY}" WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE rc)
+file(REMOVE_RECURSE "${root}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${TEST_BINARY} failed: ${rc}")
+endif()

@@ -1,0 +1,104 @@
+// Grabs the profile window offscreen with a pulse train on its graph, for a person to look at.
+#include "frame/mode_registry.h"
+#include "frame/sorvdemo.h"
+#include "link/globals.h"
+#include "platform/canvas.h"
+#include "profile/graphtests.h"
+#include "sim/meter_profile.h"
+#include "sim/sim_meter.h"
+#include "support/test_bench.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace {
+
+QString output_path(const QString& name)
+{
+    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
+    return dir + "/" + name;
+}
+
+// Share of the graph's pixels that are neither its background nor the grid: the trace is there.
+double trace_share(const QImage& image, const QRect& r)
+{
+    int hits = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 180 && c.blue() < 100)
+                ++hits;
+        }
+    return double(hits) / (r.width() * r.height());
+}
+
+}  // namespace
+
+class ScreensProfileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void pulse_train_on_the_graph();
+    void resized_window();
+};
+
+void ScreensProfileTest::pulse_train_on_the_graph()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    g().instruments_ok = true;
+    g().meter_model = "RQ5822K";
+    register_all_modes();
+    sorvdemo main;
+    main.resize(1000, 760);
+    main.show();
+    main.enter_mode(Mode::Profile);
+    auto* w = qobject_cast<graphtests*>(main.open_mode_window());
+    QVERIFY(w);
+    w->parentWidget()->showMaximized();
+    // A pulse train from the generator: 1 ms period, 0.25 ms wide, at -5 dBm.
+    w->SSTab1->setCurrentIndex(3);
+    w->Pwr_Setting->setText("-5");
+    w->Pulse_Width->setText("0.25");
+    w->Pulse_Width_KeyPress(13);
+    w->Pulse_check->setChecked(true);
+    w->Pulse_check_Click();
+    w->menuRunOnce_Click();
+    QVERIFY(w->trace_valid);
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTest::qWait(50);
+    const QImage shot = main.grab().toImage();
+    QVERIFY(shot.save(output_path("screen_profile_window.png")));
+    const QImage graph = w->graph->grab().toImage();
+    QVERIFY(trace_share(graph, graph.rect()) > 0.002);
+    w->menuExit_Click();
+}
+
+void ScreensProfileTest::resized_window()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<graphtests> w = new graphtests;
+    w->show();
+    QVERIFY(w->load());
+    w->Track_min_max_check->setChecked(true);
+    w->menuRunOnce_Click();
+    w->resize(300, 200);  // below the minimum: held at 640 by 480
+    QCOMPARE(w->size(), QSize(640, 480));
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTest::qWait(50);
+    QVERIFY(w->grab().toImage().save(output_path("screen_profile_small.png")));
+    w->resize(1100, 760);
+    QTest::qWait(50);
+    QVERIFY(w->grab().toImage().save(output_path("screen_profile_large.png")));
+    QCOMPARE(w->windowTitle(), QString("Graphical display screen"));
+    w->menuExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!w);
+}
+
+QTEST_MAIN(ScreensProfileTest)
+#include "test_screens_profile.moc"

@@ -1,0 +1,227 @@
+// pelmora-sim: the simulated meter (optionally behind the Hayes modem) on a pseudo-terminal, in real
+// time, so that the program's real serial path can be pointed at it. The first line of output names
+// the device: "PTY /dev/pts/N".
+
+#include "platform/clock.h"
+#include "sim/sim_bench.h"
+#include "sim/sim_modem.h"
+#include "sim/sim_serial_meter.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+void on_signal(int) { stop_requested = 1; }
+
+void nap_ms(int ms)
+{
+    timespec ts{ms / 1000, (ms % 1000) * 1'000'000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR && !stop_requested) {
+    }
+}
+
+// Written whole, then renamed over the old file, so that a reader never sees it half written.
+void write_carrier_file(const QString& path, bool up)
+{
+    if (path.isEmpty())
+        return;
+    const QString temp = path + QStringLiteral(".tmp");
+    {
+        QFile file(temp);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            std::fprintf(stderr, "pelmora-sim: cannot write %s\n", qPrintable(temp));
+            return;
+        }
+        file.write(up ? "1" : "0");
+    }
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        std::fprintf(stderr, "pelmora-sim: cannot replace %s: %s\n", qPrintable(path), std::strerror(errno));
+}
+
+// The master side of a new pseudo-terminal in raw mode; the slave's path in slave_path.
+int open_pty(QByteArray& slave_path)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0)
+        return -1;
+    if (grantpt(master) != 0 || unlockpt(master) != 0) {
+        ::close(master);
+        return -1;
+    }
+    const char* name = ptsname(master);
+    if (!name) {
+        ::close(master);
+        return -1;
+    }
+    slave_path = name;
+    // Raw on the slave: no CR/LF translation, no echo, no signals. Opening and closing the slave once
+    // also puts the master in its hung-up state, which tells us when the program has opened it.
+    const int slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave >= 0) {
+        termios tio{};
+        if (tcgetattr(slave, &tio) == 0) {
+            cfmakeraw(&tio);
+            cfsetispeed(&tio, B9600);
+            cfsetospeed(&tio, B9600);
+            tcsetattr(slave, TCSANOW, &tio);
+        }
+        ::close(slave);
+    }
+    const int flags = fcntl(master, F_GETFL);
+    fcntl(master, F_SETFL, flags | O_NONBLOCK);
+    return master;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("pelmora-sim"));
+
+    BenchDescription bench_description;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Serves the simulated power meter on a pseudo-terminal; the first line printed names it."));
+    parser.addHelpOption();
+    const QCommandLineOption modem_opt(QStringLiteral("modem"), QStringLiteral("Serve the meter behind a Hayes modem."));
+    const QCommandLineOption carrier_opt(QStringLiteral("carrier-file"),
+                                         QStringLiteral("Write 1 or 0 to this file whenever the carrier changes."),
+                                         QStringLiteral("path"));
+    const QCommandLineOption seconds_opt(QStringLiteral("seconds"), QStringLiteral("Stop after this many seconds."),
+                                         QStringLiteral("n"), QStringLiteral("600"));
+    const QCommandLineOption maker_opt(QStringLiteral("maker"), QStringLiteral("Maker in the identity."),
+                                       QStringLiteral("text"), bench_description.maker);
+    const QCommandLineOption model_opt(QStringLiteral("model"), QStringLiteral("Meter model."), QStringLiteral("text"),
+                                       bench_description.model);
+    const QCommandLineOption version_opt(QStringLiteral("version"), QStringLiteral("Meter software version."),
+                                         QStringLiteral("text"), bench_description.software_version);
+    const QCommandLineOption serial_opt(QStringLiteral("serial-number"), QStringLiteral("Meter serial number."),
+                                        QStringLiteral("text"), bench_description.serial_number);
+    const QCommandLineOption address_opt(QStringLiteral("address"), QStringLiteral("Meter bus address."),
+                                         QStringLiteral("n"), QString::number(bench_description.meter_address));
+    const QCommandLineOption phone_opt(QStringLiteral("phone"), QStringLiteral("Number that reaches the meter."),
+                                       QStringLiteral("number"), bench_description.phone_number);
+    const QCommandLineOption seed_opt(QStringLiteral("seed"), QStringLiteral("Seed of the noise sources."),
+                                      QStringLiteral("n"), QString::number(bench_description.seed));
+    const QCommandLineOption no_sensor_b_opt(QStringLiteral("no-sensor-b"), QStringLiteral("No sensor on input B."));
+    const QCommandLineOption dial_opt(QStringLiteral("dial-ms"), QStringLiteral("Time the modem takes to connect."),
+                                      QStringLiteral("ms"), QStringLiteral("15000"));
+    const QCommandLineOption connected_opt(QStringLiteral("connected"),
+                                           QStringLiteral("Start with the modem connected (a call left over)."));
+    parser.addOptions({modem_opt, carrier_opt, seconds_opt, maker_opt, model_opt, version_opt, serial_opt, address_opt,
+                       phone_opt, seed_opt, no_sensor_b_opt, dial_opt, connected_opt});
+    parser.process(app);
+
+    bool ok = true;
+    const auto number = [&](const QCommandLineOption& o) {
+        bool good = false;
+        const double v = parser.value(o).toDouble(&good);
+        if (!good || v < 0) {
+            std::fprintf(stderr, "pelmora-sim: bad value for --%s\n", qPrintable(o.names().first()));
+            ok = false;
+        }
+        return v;
+    };
+    const double seconds = number(seconds_opt);
+    const double dial_ms = number(dial_opt);
+    bench_description.maker = parser.value(maker_opt);
+    bench_description.model = parser.value(model_opt);
+    bench_description.software_version = parser.value(version_opt);
+    bench_description.serial_number = parser.value(serial_opt);
+    bench_description.meter_address = int(number(address_opt));
+    bench_description.phone_number = parser.value(phone_opt);
+    bench_description.seed = quint32(number(seed_opt));
+    bench_description.sensor_b_fitted = !parser.isSet(no_sensor_b_opt);
+    if (!ok)
+        return 2;
+    const bool use_modem = parser.isSet(modem_opt) || parser.isSet(connected_opt);
+    const QString carrier_file = parser.value(carrier_opt);
+
+    struct sigaction sa {};
+    sa.sa_handler = on_signal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    RealClock clock;
+    SimBench bench(clock, bench_description);
+    SimModem& modem = bench.modem();
+    modem.dial_ms = dial_ms;
+    modem.on_carrier_change = [&](bool up) { write_carrier_file(carrier_file, up); };
+    SerialEndpoint& endpoint = use_modem ? bench.modem_line() : bench.direct_line();
+    // A direct line has the carrier the port reports: none on a pseudo-terminal, so the file says so.
+    write_carrier_file(carrier_file, false);
+    if (parser.isSet(connected_opt))
+        modem.start_connected();
+
+    QByteArray slave_path;
+    const int master = open_pty(slave_path);
+    if (master < 0) {
+        std::fprintf(stderr, "pelmora-sim: cannot open a pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    std::printf("PTY %s\n", slave_path.constData());
+    std::fflush(stdout);
+
+    const qint64 deadline_us = clock.now_us() + qint64(seconds * 1e6);
+    bool program_seen = false;
+    QByteArray to_program;
+    char buffer[4096];
+    int exit_code = 0;
+    while (!stop_requested && clock.now_us() < deadline_us) {
+        pollfd pfd{master, short(POLLIN | (to_program.isEmpty() ? 0 : POLLOUT)), 0};
+        const int r = ::poll(&pfd, 1, 5);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            std::fprintf(stderr, "pelmora-sim: poll: %s\n", std::strerror(errno));
+            exit_code = 1;
+            break;
+        }
+        if (pfd.revents & POLLHUP) {
+            // Nobody holds the other side: either the program has not opened it yet, or it has gone.
+            if (program_seen)
+                break;
+            nap_ms(20);
+            continue;
+        }
+        if (!program_seen) {
+            program_seen = true;
+            endpoint.host_opened();
+        }
+        if (pfd.revents & POLLIN) {
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n > 0) {
+                endpoint.receive_from_host(QByteArray(buffer, int(n)));
+            } else if (n < 0 && errno == EIO) {
+                break;
+            }
+        }
+        to_program += endpoint.take_available();
+        if (!to_program.isEmpty()) {
+            const ssize_t n = ::write(master, to_program.constData(), size_t(to_program.size()));
+            if (n > 0)
+                to_program.remove(0, int(n));
+        }
+    }
+    if (program_seen)
+        endpoint.host_closed();
+    ::close(master);
+    return exit_code;
+}
