@@ -147,6 +147,7 @@ private slots:
     void rates_order_plain_fast_fastest();
     void no_data_read_keeps_last_reading();
     void exit_and_close_box_during_run();
+    void main_window_closed_during_run();
     void exit_while_idle_closes_at_once();
     void fastest_setup_success_and_failure();
     void averaging_and_range_hold();
@@ -481,6 +482,24 @@ void ReadoutTest::exit_and_close_box_during_run()
         QVERIFY(!s.main->menuReadout->isChecked());
         QVERIFY(s.tb.prompts.boxes().isEmpty());
     }
+}
+
+void ReadoutTest::main_window_closed_during_run()
+{
+    Session s;
+    exact_timing(s.tb, 1.0);
+    readout_spd* w = s.enter();
+    s.at_yield([&] { return s.requests() >= 10; }, [&] { s.main->close(); });
+    w->menuRun_Click();
+    QCOMPARE(s.requests(), 50);
+    settle_events();
+    QVERIFY(!s.window);
+    QVERIFY(s.main->closed());
+    // The meter got the mode's leaving commands before the board went back to local.
+    const QStringList t = s.traffic();
+    const int leave = int(t.indexOf("send 13 *CLS;*ESE 49;*SRE 48;OPMD DIGIT;DISP ON;FAST OFF"));
+    QVERIFY(leave > 0);
+    QVERIFY(t.indexOf("sre -1 0") > leave);
 }
 
 void ReadoutTest::exit_while_idle_closes_at_once()

@@ -11,7 +11,6 @@ private slots:
     void reading_texts();
     void replies_that_are_not_readings();
     void rate_figures_exact_and_degenerate();
-    void update_menu_counts();
     void sensor_command_texts();
     void trigger_command_texts();
     void typed_texts_lose_control_characters();
@@ -72,22 +71,11 @@ void ReadoutRulesTest::rate_figures_exact_and_degenerate()
     QCOMPARE(r.rdgs_per_sec, QString("333"));
 }
 
-void ReadoutRulesTest::update_menu_counts()
-{
-    const int counts[] = {500, 100, 50, 25, 10, 5, 1};
-    for (int i = 0; i < update_item_count; ++i) {
-        QCOMPARE(update_count_for_item(i), counts[i]);
-        QCOMPARE(update_item_for_count(counts[i]), i);
-    }
-    QCOMPARE(update_item_for_count(7), -1);
-}
-
 void ReadoutRulesTest::sensor_command_texts()
 {
     QCOMPARE(averaging_count("AUTO"), -1);
     QCOMPARE(averaging_count("OFF"), 0);
     QCOMPARE(averaging_count("256"), 256);
-    QCOMPARE(averaging_items().size(), 11);
     QCOMPARE(range_hold_command(0, 0), QString("RGH A, 0"));
     QCOMPARE(range_hold_command(1, 5), QString("RGH B, 5"));
     const char* const modes[] = {"SENMM A, DEFAULT", "SENMM A, MOD", "SENMM A, CUSTOM",

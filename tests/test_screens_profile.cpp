@@ -91,6 +91,12 @@ void ScreensProfileTest::resized_window()
     QVERIFY(QTest::qWaitForWindowExposed(w));
     QTest::qWait(50);
     QVERIFY(w->grab().toImage().save(output_path("screen_profile_small.png")));
+    for (int tab : {1, 2, 4, 5}) {
+        w->SSTab1->setCurrentIndex(tab);
+        QTest::qWait(20);
+        QVERIFY(w->grab().toImage().save(output_path(QString("screen_profile_tab%1.png").arg(tab))));
+    }
+    w->SSTab1->setCurrentIndex(0);
     w->resize(1100, 760);
     QTest::qWait(50);
     QVERIFY(w->grab().toImage().save(output_path("screen_profile_large.png")));

@@ -81,9 +81,9 @@ void SystemCheckTest::gpib_check_caption_sequence_and_traffic()
     QVERIFY(g().instruments_ok);
     QCOMPARE(g().meter_model, QString("RQ5822K"));
     QVERIFY(tb.prompts.boxes().isEmpty());
-    QCOMPARE(log.captions, QStringList({"Pelmora - Reseting GPIB...", "Pelmora", "Pelmora - Checking modem connection...",
-                                        "Pelmora - testing Sorvane.", "Pelmora - Testing Tolmare Sweeper",
-                                        "Pelmora"}));
+    QCOMPARE(log.captions,
+             QStringList({"Pelmora - Reseting GPIB...", "Pelmora", "Pelmora - Checking modem connection...",
+                          "Pelmora - testing Sorvane.", "Pelmora - Testing Tolmare Sweeper", "Pelmora"}));
     QCOMPARE(tb.meter_sent(), QStringList({"*IDN?"}));
     QCOMPARE(tb.generator_sent(), QStringList({"OI"}));
     // Interface clear, 500 ms, device clear, 2 s before the identity query.

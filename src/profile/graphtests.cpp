@@ -119,12 +119,12 @@ graphtests::graphtests(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib3
     setWindowTitle(QStringLiteral("Profile mode"));
     setMinimumSize(kMinWidth, kMinHeight);
     auto* area = new FormArea(this);
-    area->on_resize = [this] { Form_Resize(); };
     form_ = area;
     setCentralWidget(form_);
     build_menus();
     build_tabs();
     build_graph_frames();
+    area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
     for (auto& w : x_window)

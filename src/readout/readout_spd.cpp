@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -271,8 +272,18 @@ void readout_spd::guarded(F&& handler)
 
 void readout_spd::update_custom_frame()
 {
-    Custom_frame->setVisible(readout::custom_frame_visible(Sensor_Mode_opt[2]->isChecked(),
-                                                           Sensor_Mode_opt[5]->isChecked(), channel_index));
+    const bool shown = readout::custom_frame_visible(Sensor_Mode_opt[2]->isChecked(), Sensor_Mode_opt[5]->isChecked(),
+                                                     channel_index);
+    if (shown == !Custom_frame->isHidden())
+        return;
+    Custom_frame->setVisible(shown);
+    // The frame needs room: the window grows to show it whole (an MDI child does not grow by itself).
+    if (shown) {
+        QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+        const QSize short_by = (SSTab1->sizeHint() - SSTab1->size()).expandedTo(QSize(0, 0));
+        if (!short_by.isNull())
+            frame->resize(frame->size() + short_by);
+    }
 }
 
 void readout_spd::set_run_menus(bool running)

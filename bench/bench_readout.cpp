@@ -1,0 +1,215 @@
+// Readings per second of the readout window: the plain and the fast path on the in-process GPIB bus with
+// a simulated meter that takes no time, and the plain path over a pseudo-terminal served by pelmora-sim.
+// Each figure is the median of several passes of 500 readings, as the window itself times them.
+#include "link/globals.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "platform/prompts.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "readout/readout_spd.h"
+#include "sim/meter_readout.h"
+#include "sim/sim_bench.h"
+#include "sim/sim_gpib_bus.h"
+#include "sim/sim_meter.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kReadings = 500;
+
+QString cpu_model()
+{
+    QFile f(QStringLiteral("/proc/cpuinfo"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("unknown");
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("model name")) {
+            const int colon = int(line.indexOf(':'));
+            return QString::fromLatin1(line.mid(colon + 1)).trimmed();
+        }
+    return QStringLiteral("unknown");
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Figures {
+    double us_per_reading = 0;  // median, as the window timed it
+    double per_second = 0;
+    double wall_us_per_reading = 0;  // median of the whole pass, display update included
+};
+
+// One pass of kReadings: Stop is pressed at the first yield, so the pass runs whole and the run ends.
+Figures measure(readout_spd& w, int passes, WireLog* log)
+{
+    Clock& clock = *platform().clock;
+    std::vector<double> loop_us, wall_us;
+    for (int i = 0; i < passes + 1; ++i) {
+        if (log)
+            log->clear();
+        QTimer::singleShot(0, &w, [&w] { w.menuStop_Click(); });
+        const qint64 t0 = clock.now_us();
+        w.menuRun_Click();
+        const qint64 t1 = clock.now_us();
+        if (i == 0)
+            continue;  // warm-up
+        loop_us.push_back(double(w.last_ms_per_reading) * 1000.0);
+        wall_us.push_back(double(t1 - t0) / kReadings);
+    }
+    Figures f;
+    f.us_per_reading = median(loop_us);
+    f.per_second = f.us_per_reading > 0 ? 1e6 / f.us_per_reading : 0;
+    f.wall_us_per_reading = median(wall_us);
+    return f;
+}
+
+void print(const char* what, const Figures& f, int passes)
+{
+    std::printf("%-34s %10.0f readings/s  %8.2f us/reading  (pass incl. display %.2f us/reading; median of %d x %d)\n",
+                what, f.per_second, f.us_per_reading, f.wall_us_per_reading, passes, kReadings);
+}
+
+void report_boxes(RecordingPrompts& prompts, const char* where)
+{
+    for (const QString& b : prompts.boxes())
+        std::printf("  box during %s: %s\n", where, qPrintable(QString(b).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
+    prompts.clear();
+}
+
+void close_window(readout_spd* w)
+{
+    w->request_close();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    RealClock clock;
+    RecordingPrompts prompts;
+    MemorySettingsStore settings;
+    SimBench bench(clock);
+    bench.bus().us_per_byte = 0;
+    sim_readout::zero_latency(bench.meter());
+
+    Platform p;
+    p.clock = &clock;
+    p.prompts = &prompts;
+    p.settings = &settings;
+    p.gpib = &bench.bus();
+    install_platform(p);
+
+    Globals& gs = g();
+    gs.meter_address = bench.description().meter_address;
+    gs.comms_type = 2;
+    gs.gpib_in_use = true;
+    gs.meter_model = bench.description().model;
+    gs.instruments_ok = true;
+    gs.gpib_board_ud = 0;
+    gs.gpib_board_ud_valid = true;
+
+    std::printf("readout benchmark: %u threads (nproc), CPU %s, Qt %s, platform plugin \"%s\"\n",
+                std::thread::hardware_concurrency(), qPrintable(cpu_model()), qVersion(),
+                qPrintable(QGuiApplication::platformName()));
+#ifdef NDEBUG
+    std::printf("build: release\n");
+#else
+    std::printf("build: debug (figures are not representative)\n");
+#endif
+
+    const int passes = 21;
+    {
+        auto* w = new readout_spd;
+        w->show();
+        if (!w->load()) {
+            std::printf("set-up failed\n");
+            return 1;
+        }
+        w->menuDisplayUpdate_Click(0);
+        w->SSTab1->setCurrentIndex(2);
+        report_boxes(prompts, "GPIB set-up");
+        print("GPIB plain (O 1 + read)", measure(*w, passes, &bench.log()), passes);
+        report_boxes(prompts, "GPIB plain");
+        w->menuFastest_Click();
+        report_boxes(prompts, "fastest set-up");
+        print("GPIB fast (talk-only reads)", measure(*w, passes, &bench.log()), passes);
+        report_boxes(prompts, "GPIB fast");
+        close_window(w);
+    }
+
+    // The plain path over a pseudo-terminal, through the real serial port class.
+    const QString sim = QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../pelmora-sim")).absoluteFilePath();
+    if (!QFileInfo::exists(sim)) {
+        std::printf("serial over pty: skipped (%s not built)\n", qPrintable(sim));
+        return 0;
+    }
+    QProcess server;
+    server.setReadChannel(QProcess::StandardOutput);
+    server.start(sim, {QStringLiteral("--seconds"), QStringLiteral("600")});
+    if (!server.waitForStarted(5000) || !server.waitForReadyRead(5000)) {
+        std::printf("serial over pty: skipped (pelmora-sim did not start)\n");
+        return 0;
+    }
+    const QByteArray first = server.readLine().trimmed();
+    if (!first.startsWith("PTY ")) {
+        std::printf("serial over pty: skipped (unexpected first line: %s)\n", first.constData());
+        server.terminate();
+        server.waitForFinished(3000);
+        return 0;
+    }
+    QtSerialPort port(clock);
+    port.set_port(1);
+    port.set_device_override(1, QString::fromLatin1(first.mid(4)));
+    port.set_settings(QStringLiteral("9600,N,8,1"));
+    QString error;
+    if (!port.open(&error, nullptr)) {
+        std::printf("serial over pty: skipped (%s)\n", qPrintable(error));
+        server.terminate();
+        server.waitForFinished(3000);
+        return 0;
+    }
+    p.serial = &port;
+    install_platform(p);
+    gs.comms_type = 1;
+    gs.gpib_in_use = false;
+    gs.serial_in_use = true;
+    {
+        auto* w = new readout_spd;
+        w->show();
+        if (w->load()) {
+            w->menuDisplayUpdate_Click(0);
+            report_boxes(prompts, "serial set-up");
+            const int serial_passes = 3;
+            print("serial pty plain (pelmora-sim)", measure(*w, serial_passes, nullptr), serial_passes);
+            report_boxes(prompts, "serial plain");
+        } else {
+            std::printf("serial over pty: set-up failed\n");
+            report_boxes(prompts, "serial set-up");
+        }
+        close_window(w);
+    }
+    port.close();
+    server.terminate();
+    server.waitForFinished(3000);
+    return 0;
+}
