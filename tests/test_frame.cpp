@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -50,6 +51,7 @@ class FrameTest : public QObject {
 private slots:
     void config_round_trip_keeps_key_order_and_boolean_texts();
     void config_link_choice_by_comms_value();
+    void settings_file_round_trip();
     void config_partial_load_stops_at_first_bad_key();
     void config_without_generator_address_means_none();
     void first_start_cancel_ends_without_config_window();
@@ -105,6 +107,23 @@ void FrameTest::config_round_trip_keeps_key_order_and_boolean_texts()
     QCOMPARE(g().synth_address, 19);
     QVERIFY(g().maker_synth);
     QVERIFY(module1::config_stored());
+}
+
+void FrameTest::settings_file_round_trip()
+{
+    // The real store: texts with commas come back whole, also when the file was edited by hand.
+    QtSettingsStore store;
+    store.write("Serial", "Settings", "9600,N,8,1");
+    store.write("Modem", "Phone Number", "555 1234");
+    QCOMPARE(store.read("Serial", "Settings").value_or(""), QString("9600,N,8,1"));
+    QCOMPARE(store.read("Modem", "Phone Number").value_or(""), QString("555 1234"));
+    QVERIFY(!store.read("GPIB", "RQ58xxK").has_value());
+    {
+        // What an unquoted 19200,N,8,1 in the file reads as.
+        QSettings raw("Pelmora", "Pelmora");
+        raw.setValue("Serial/Settings", QStringList({"19200", "N", "8", "1"}));
+    }
+    QCOMPARE(QtSettingsStore().read("Serial", "Settings").value_or(""), QString("19200,N,8,1"));
 }
 
 void FrameTest::config_link_choice_by_comms_value()

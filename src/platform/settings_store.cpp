@@ -10,6 +10,9 @@ std::optional<QString> QtSettingsStore::read(const QString& section, const QStri
     const QVariant v = s.value(path_of(section, key));
     if (!v.isValid())
         return std::nullopt;
+    // A value edited by hand as 9600,N,8,1 (without quotes) reads back as a list.
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1Char(','));
     return v.toString();
 }
 
