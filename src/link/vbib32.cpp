@@ -90,6 +90,15 @@ Clock& clk() { return *platform().clock; }
 // command's request and its reply.
 void yield_link() { clk().yield(true); }
 
+// Between polls of the port: returns as soon as a byte has come.
+void wait_for_input(SerialPort* sp)
+{
+    if (sp)
+        sp->wait_for_input(clk());
+    else
+        clk().sleep_ms(0.2);
+}
+
 // Assigning a reply to a fixed-length buffer: cut, or padded with blanks.
 void assign_fixed(QByteArray& buffer, const QByteArray& value)
 {
@@ -133,7 +142,7 @@ bool serial_read(QByteArray& out)
     qint64 start = c.now_us();
     const auto waiting = [&] { return sp && sp->is_open() && sp->in_count() > 0; };
     while (!waiting() && c.now_us() - start < 10'000'000)
-        c.sleep_ms(0.2);
+        wait_for_input(sp);
     if (!waiting()) {
         g().ibcnt = 0;
         g().ibcntl = 0;
@@ -163,7 +172,7 @@ bool serial_read(QByteArray& out)
             break;
         }
         if (got.isEmpty())
-            c.sleep_ms(0.2);
+            wait_for_input(sp);
         else if (!go_on && !waiting())
             break;
     }
@@ -241,7 +250,7 @@ void wait_srq(int board, int& result)
         while (!waiting() && c.now_us() - start < 10'000'000) {
             yield_link();
             if (!waiting())
-                c.sleep_ms(0.2);
+                wait_for_input(sp);
         }
         if (!waiting()) {
             result = 0;
@@ -258,7 +267,7 @@ void wait_srq(int board, int& result)
             if (c.now_us() - start > 20'000'000)
                 break;
             if (got.isEmpty())
-                c.sleep_ms(0.2);
+                wait_for_input(sp);
         }
         result = text.contains('S') ? 1 : 0;
         return;

@@ -69,6 +69,8 @@ QString SerialPort::device_name() const
     return QStringLiteral("/dev/ttyS%1").arg(port_ - 1);
 }
 
+void SerialPort::wait_for_input(Clock& clock) { clock.sleep_ms(0.2); }
+
 QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock), port_impl_(std::make_unique<QSerialPort>()) {}
 
 QtSerialPort::~QtSerialPort()
@@ -169,6 +171,16 @@ QByteArray QtSerialPort::read_all()
         return {};
     port_impl_->waitForReadyRead(0);
     return port_impl_->readAll();
+}
+
+void QtSerialPort::wait_for_input(Clock& clock)
+{
+    // Blocks in the kernel until a byte arrives, instead of sleeping a fixed slice per poll.
+    if (port_impl_->isOpen() && port_impl_->waitForReadyRead(1))
+        return;
+    const auto e = port_impl_->error();
+    if (!port_impl_->isOpen() || (e != QSerialPort::NoError && e != QSerialPort::TimeoutError))
+        clock.sleep_ms(0.2);
 }
 
 bool QtSerialPort::carrier_detect()

@@ -34,6 +34,8 @@ public:
     // Every byte that waits, as raw bytes.
     virtual QByteArray read_all() = 0;
     virtual bool carrier_detect() = 0;
+    // Waits a little for input: returns as soon as a byte has come, or after about a millisecond.
+    virtual void wait_for_input(Clock& clock);
 
     // Parses "9600,N,8,1"; false when it is not a valid settings text.
     static bool parse_settings(const QString& text, int* baud, char* parity, int* data_bits, int* stop_bits);
@@ -59,6 +61,7 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray read_all() override;
     bool carrier_detect() override;
+    void wait_for_input(Clock& clock) override;
     std::function<bool()> carrier_probe;
 
 private:
