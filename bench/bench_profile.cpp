@@ -37,12 +37,7 @@ int main(int argc, char** argv)
     meter.query_latency_ms = 0;
     meter.numbers[sim_profile::kProcessingMs] = 0;
 
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.gpib = &bench.bus();
-    p.serial = &serial;
+    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
     install_platform(p);
     Globals& gs = g();
     gs.gpib_in_use = true;

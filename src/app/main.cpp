@@ -28,12 +28,7 @@ int main(int argc, char* argv[])
     SimBench bench(clock);
     QtSerialPort serial(clock);
 
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.gpib = &bench.bus();
-    p.serial = &serial;
+    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
     p.end_system = [] {
         std::fflush(nullptr);
         ::_exit(0);

@@ -17,6 +17,18 @@ struct Platform {
     SerialPort* serial = nullptr;  // the main window's serial port
     // Ends the program at once (the link's fatal registration failures, Cancel at first start).
     std::function<void()> end_system;
+
+    static Platform of(Clock& clock, Prompts& prompts, SettingsStore& settings, GpibDriver& gpib,
+                       SerialPort& serial)
+    {
+        Platform p;
+        p.clock = &clock;
+        p.prompts = &prompts;
+        p.settings = &settings;
+        p.gpib = &gpib;
+        p.serial = &serial;
+        return p;
+    }
 };
 
 Platform& platform();

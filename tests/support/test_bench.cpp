@@ -7,12 +7,7 @@
 
 TestBench::TestBench(Link link, const BenchDescription& description) : bench(clock, description)
 {
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.gpib = &bench.bus();
-    p.serial = &serial;
+    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
     p.end_system = [this] { end_system_called = true; };
     install_platform(p);
     reset_globals();
