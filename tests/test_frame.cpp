@@ -136,6 +136,22 @@ void FrameTest::config_link_choice_by_comms_value()
         QCOMPARE(g().gpib_in_use, gpib);
         QCOMPARE(g().serial_in_use, serial);
     }
+
+    // The choice is text compared as a number: a missing, fractional or wordy value chooses no link,
+    // and the keys after it are still read without a box.
+    for (const char* text : {"", "2.4", "GPIB"}) {
+        TestBench tb(TestBench::Link::None);
+        store_full_config(tb.settings, text);
+        if (!*text)
+            tb.settings.values.remove("Comms/Comms");
+        module1::load_config();
+        QVERIFY(tb.prompts.boxes().isEmpty());
+        QVERIFY(!g().gpib_in_use);
+        QVERIFY(!g().serial_in_use);
+        QCOMPARE(g().meter_address, 13);
+        QCOMPARE(tb.serial.settings(), QString("19200,N,8,1"));
+        QVERIFY(g().maker_synth);
+    }
 }
 
 void FrameTest::config_partial_load_stops_at_first_bad_key()
@@ -355,6 +371,28 @@ void FrameTest::config_form_link_choice_rules()
     f.Comms_choice_Click(0);
     QVERIFY(f.Synth_type_option[0]->isChecked());
     QVERIFY(f.synth_addr_box->isEnabled());
+
+    // Clicking the link already chosen keeps the generator option picked since; a change of link
+    // applies the rules, whether by click or from code.
+    f.Synth_type_option[2]->click();
+    f.Comms_choice[0]->click();
+    QVERIFY(f.Synth_type_option[2]->isChecked());
+    f.Comms_choice[1]->click();
+    QVERIFY(!f.synth_addr_box->isEnabled());
+    f.Comms_choice[0]->setChecked(true);
+    QVERIFY(f.Synth_type_option[0]->isChecked());
+    QVERIFY(f.synth_addr_box->isEnabled());
+    {
+        // Opening on the serial link applies its rules before the stored generator is shown.
+        g().comms_type = 1;
+        g().maker_synth = false;
+        Configure_Form fs;
+        QVERIFY(fs.Comms_choice[1]->isChecked());
+        QVERIFY(fs.Synth_type_option[2]->isChecked());
+        QVERIFY(!fs.Synth_type_option[0]->isEnabled());
+        g().comms_type = 2;
+        g().maker_synth = true;
+    }
 
     // Serial with no speed chosen asks for one and changes nothing.
     f.Comms_choice[1]->setChecked(true);

@@ -107,6 +107,7 @@ private slots:
     void time_out_ending();
     void gpib_time_out_ending();
     void gpib_error_on_the_request();
+    void generator_failure_during_the_set_up();
     void missing_sensor_ends_before_anything_is_sent();
     void exit_during_the_set_up();
     void exit_during_a_pass();
@@ -327,14 +328,21 @@ void ProfileTest::continuous_run_stopped_at_pass_n()
 {
     TestBench tb(TestBench::Link::Gpib);
     QPointer<graphtests> w = open_window(tb);
+    const QString caption = w->windowTitle();
+    QStringList captions;
+    tb.generator().on("AMW1", [&](SimGenerator&, const SimGenerator::Setting&) { captions << w->windowTitle(); });
     bool stop_enabled = false;
     tb.clock.on_yield = [&] {
+        if (requests(tb) == 0)
+            captions << w->windowTitle();
         stop_enabled = stop_enabled || w->menuStop->isEnabled();
         if (requests(tb) == 5)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
+    QCOMPARE(captions, QStringList({caption + " - Setting up...", "Please wait...Setting up equipement"}));
+    QCOMPARE(w->windowTitle(), caption);
     QVERIFY(stop_enabled);
     const QStringList sent = [&] {
         QStringList out;
@@ -363,7 +371,6 @@ void ProfileTest::continuous_run_stopped_at_pass_n()
                               }));
     QCOMPARE(sent.mid(16), QStringList(5, "13 OGBD"));
     QVERIFY(w->menuRunCont->isEnabled() && w->menuRunOnce->isEnabled() && !w->menuStop->isEnabled());
-    QVERIFY(w->windowTitle() == "Graphical display screen" || w->windowTitle() == "Profile mode");
     close_window(w);
 }
 
@@ -461,6 +468,26 @@ void ProfileTest::gpib_error_on_the_request()
     tb.clear_log();
     w->menuRunOnce_Click();
     QCOMPARE(requests(tb), 3);
+    close_window(w);
+}
+
+void ProfileTest::generator_failure_during_the_set_up()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<graphtests> w = open_window(tb);
+    const QString caption = w->windowTitle();
+    tb.bench.bus().no_listener(5);
+    w->menuRunCont_Click();
+    tb.bench.bus().no_listener(5, false);
+    // The first generator setting fails: nothing after it goes out, no trace is asked for.
+    QCOMPARE(tb.meter_sent().last(), QString("GTTYP RISE; GTXTTL RISE"));
+    QCOMPARE(requests(tb), 0);
+    QCOMPARE(tb.prompts.boxes(),
+             QStringList({"No listeners error (ENOL) on Update Sweeper Power Output", ending_text}));
+    QCOMPARE(tb.prompts.calls[1].title, QString("Pelmora"));
+    QCOMPARE(w->windowTitle(), caption);
+    QVERIFY(w->run_stopped && !g().test_running && w->Auto_Setup->isEnabled());
+    QVERIFY(w->menuRunCont->isEnabled() && w->menuRunOnce->isEnabled() && !w->menuStop->isEnabled());
     close_window(w);
 }
 

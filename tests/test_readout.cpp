@@ -652,6 +652,18 @@ void ReadoutTest::trigger_handlers()
     // The meter took the delay as one command: no reset hidden in it.
     QCOMPARE(s.tb.meter().value("TRGDLY 1"), QString("1.5*RST"));
 
+    // Leaving a box for another control sends it as well.
+    s.tb.clear_log();
+    QApplication::setActiveWindow(s.main.get());
+    QVERIFY(QTest::qWaitForWindowActive(s.main.get()));
+    w->SSTab1->setCurrentIndex(0);
+    w->Trigger_Delay_Box->setText("2.5");
+    w->Trigger_Delay_Box->setFocus(Qt::MouseFocusReason);
+    w->Trigger_Width_Box->setFocus(Qt::TabFocusReason);
+    w->Trigger_Width_Box->setText("30");
+    w->Level->setFocus(Qt::MouseFocusReason);
+    QCOMPARE(s.tb.meter_sent(), QStringList({"TRGDLY 1, 2.5", "TRGGW 1, 30"}));
+
     // A link failure in a trigger handler shows its box and ends the handler; the window lives on.
     s.tb.prompts.clear();
     s.tb.bench.bus().fail_next("send", 2);

@@ -42,6 +42,12 @@ void ReadoutRulesTest::replies_that_are_not_readings()
     QVERIFY(!is_reading("\xC3\x9F\xE0\n"));
     QVERIFY(!is_reading("-.\n"));
     QVERIFY(!is_reading("ERR\n"));
+    // Whatever the shown value is read from counts: a stray line end or blank before the digits.
+    QVERIFY(is_reading("\n-10.5\n"));
+    QCOMPARE(reading_text(0, place_reading("\n-10.5\n")), QString("A -10.500 dBm"));
+    QVERIFY(is_reading("- 3.25"));
+    QCOMPARE(reading_text(1, place_reading("- 3.25")), QString("B -3.250 dBm"));
+    QVERIFY(!is_reading("\r-10.5"));
 }
 
 void ReadoutRulesTest::rate_figures_exact_and_degenerate()

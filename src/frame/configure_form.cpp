@@ -110,8 +110,16 @@ Configure_Form::Configure_Form(QWidget* parent) : QDialog(parent)
     main_layout->addLayout(columns);
     main_layout->addLayout(buttons);
 
-    connect(Comms_choice[0], &QRadioButton::clicked, this, [this] { Comms_choice_Click(0); });
-    connect(Comms_choice[1], &QRadioButton::clicked, this, [this] { Comms_choice_Click(1); });
+    // Runs when a choice becomes selected (also from code), not on a click at the choice already made:
+    // that must not throw away the generator option picked since.
+    connect(Comms_choice[0], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Comms_choice_Click(0);
+    });
+    connect(Comms_choice[1], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Comms_choice_Click(1);
+    });
     connect(OK_button, &QPushButton::clicked, this, [this] { OK_button_Click(); });
     connect(Cancel_button, &QPushButton::clicked, this, [this] { Cancel_button_Click(); });
 
@@ -134,7 +142,6 @@ void Configure_Form::Form_Load()
     }
     const int comms = gs.comms_type == 1 ? 1 : 0;
     Comms_choice[comms]->setChecked(true);
-    Comms_choice_Click(comms);
     GPIB_address_box->setText(QString::number(gs.meter_address));
     const SerialPort* port = platform().serial;
     const int port_number = port ? port->port() : 1;

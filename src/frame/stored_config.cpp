@@ -41,6 +41,19 @@ bool read_boolean(const QString& section, const QString& key)
     return v;
 }
 
+// The stored link choice compared as a number: 1 serial, 2 GPIB, anything else neither (0).
+int link_choice(const QString& text)
+{
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (ok)
+        return d == 1 ? 1 : d == 2 ? 2 : 0;
+    int v = 0;
+    if (to_integer(text, &v, nullptr))
+        return v == 1 || v == 2 ? v : 0;
+    return 0;
+}
+
 void show_error(const QString& description)
 {
     platform().prompts->message_box(QStringLiteral("Error: ") + description, Prompts::Buttons::Ok);
@@ -108,11 +121,9 @@ void load_config()
     Globals& gs = g();
     SerialPort* port = platform().serial;
     try {
-        int comms = 0;
+        // The link choice is plain text: a missing or odd value chooses no link but stops nothing.
+        gs.comms_type = link_choice(read_text(QStringLiteral("Comms"), QStringLiteral("Comms")));
         QString error;
-        if (!to_integer(read_text(QStringLiteral("Comms"), QStringLiteral("Comms")), &comms, &error))
-            throw LoadError{error};
-        gs.comms_type = comms;
         gs.meter_address = read_integer(QStringLiteral("GPIB"), QStringLiteral("RQ58xxK"));
         gs.modem_in_use = read_boolean(QStringLiteral("Modem"), QStringLiteral("Modem"));
         gs.phone_number = read_text(QStringLiteral("Modem"), QStringLiteral("Phone Number"));

@@ -975,6 +975,7 @@ void graphtests::start_test()
         }
     } catch (const AppError& e) {
         app_error = e.number();
+        other_error = QString::fromLocal8Bit(e.what());
     } catch (const std::exception& e) {
         other_error = QString::fromLocal8Bit(e.what());
     }
@@ -988,9 +989,9 @@ void graphtests::start_test()
         prompts().message_box(
             QStringLiteral("The Demo has stopped running because there was an error with the GPIB system."),
             Prompts::Buttons::Ok, Prompts::Icon::None, kPelmora);
-    else if (app_error != 0 || !other_error.isEmpty())
-        prompts().message_box(QStringLiteral("Error: ") + (other_error.isEmpty() ? QString::number(app_error) : other_error),
-                              Prompts::Buttons::Ok, Prompts::Icon::None, QStringLiteral("Sorry..."));
+    else if (!other_error.isEmpty())
+        prompts().message_box(QStringLiteral("Error: ") + other_error, Prompts::Buttons::Ok, Prompts::Icon::None,
+                              QStringLiteral("Sorry..."));
     run_in_progress_ = false;
     // A close asked for during the run happens now, from the event loop.
     leave_busy();

@@ -20,8 +20,8 @@ QString placeholder_text(int channel_index);
 // Replies land in a fixed 32-character buffer, left-aligned and padded with blanks.
 constexpr int reading_buffer_size = 32;
 QByteArray place_reading(const QByteArray& reply);
-// A reply counts as a reading only when it starts with a number (blanks allowed before it): an empty or
-// garbled reply must never be shown as a power level.
+// A reply counts as a reading only when it starts with a number (blanks, tabs and line feeds allowed
+// before its digits, as the value is read): an empty or garbled reply must never be shown as a power.
 bool is_reading(const QByteArray& buffer);
 // "A-B 12.345 dBm": the label, a blank, the leading number formatted "###0.000", and " dBm".
 QString reading_text(int channel_index, const QByteArray& buffer);
