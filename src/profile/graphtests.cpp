@@ -256,7 +256,7 @@ void graphtests::build_tabs()
     for (QLabel* l : {Graphs_Per_Second, Readings_per_second}) {
         l->setMinimumWidth(60);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     }
     auto* rg = new QGridLayout(rate);
     rg->addWidget(Graphs_Per_Second, 0, 0);
