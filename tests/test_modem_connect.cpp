@@ -2,6 +2,7 @@
 #include "frame/modem_connect.h"
 #include "link/globals.h"
 #include "sim/sim_modem.h"
+#include "support/caption_log.h"
 #include "support/test_bench.h"
 
 #include <QApplication>
@@ -35,23 +36,6 @@ public:
 private:
     SerialEndpoint& inner_;
     Clock& clock_;
-};
-
-class CaptionLog : public QObject {
-public:
-    explicit CaptionLog(QWidget* w) : w_(w) { w->installEventFilter(this); }
-    QStringList captions;
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (o == w_ && e->type() == QEvent::WindowTitleChange)
-            captions << w_->windowTitle();
-        return false;
-    }
-
-private:
-    QWidget* w_;
 };
 
 // A modem bench whose far meter belongs to the family the dialler accepts.

@@ -8,6 +8,7 @@
 #include "sim/sim_meter.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_meter.h"
+#include "support/caption_log.h"
 #include "support/test_bench.h"
 
 #include <QEvent>
@@ -15,24 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-// Every caption the window shows, in order.
-class CaptionLog : public QObject {
-public:
-    explicit CaptionLog(QWidget* w) : w_(w) { w->installEventFilter(this); }
-    QStringList captions;
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (o == w_ && e->type() == QEvent::WindowTitleChange)
-            captions << w_->windowTitle();
-        return false;
-    }
-
-private:
-    QWidget* w_;
-};
 
 BenchDescription meter_with(const QString& model, const QString& version, const QString& serial = "101507")
 {
