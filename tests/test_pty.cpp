@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/prompts.h"
 #include "platform/serial_port.h"
+#include "support/sim_process.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,45 +23,6 @@
 namespace {
 
 constexpr int meter_address = 13;
-
-// The tool, started with its device read from the first line; stopped for sure when it goes.
-class SimProcess {
-public:
-    explicit SimProcess(const QStringList& args)
-    {
-        process_.setProgram(qEnvironmentVariable("PELMORA_SIM_BINARY"));
-        process_.setArguments(QStringList{QStringLiteral("--seconds"), QStringLiteral("60")} + args);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start();
-        if (!process_.waitForStarted(5000))
-            return;
-        QElapsedTimer timer;
-        timer.start();
-        while (!process_.canReadLine() && timer.elapsed() < 10000 && process_.state() == QProcess::Running)
-            process_.waitForReadyRead(100);
-        const QByteArray line = process_.readLine().trimmed();
-        if (line.startsWith("PTY "))
-            device_ = QString::fromLocal8Bit(line.mid(4));
-    }
-    ~SimProcess()
-    {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) {
-            process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
-    QString device() const { return device_; }
-    // Waits (bounded) for the tool to end by itself.
-    bool finished(int ms) { return process_.state() == QProcess::NotRunning || process_.waitForFinished(ms); }
-    int exit_code() const { return process_.exitCode(); }
-
-private:
-    QProcess process_;
-    QString device_;
-};
 
 // The program's side: real clock, real port, the link on the serial route.
 struct Program {

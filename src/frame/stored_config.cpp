@@ -65,11 +65,11 @@ bool to_integer(const QString& text, int* out, QString* error)
 {
     const QString t = text.trimmed();
     bool ok = false;
-    const double d = t.toDouble(&ok);
+    double d = t.toDouble(&ok);
+    // A hex text passes the same range check as a decimal one: "&HDDD82" is no 16-bit integer.
     if (!ok && t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
         ok = true;
-        *out = int(numtext::val(t));
-        return true;
+        d = numtext::val(t);
     }
     if (!ok || !std::isfinite(d)) {
         if (error)

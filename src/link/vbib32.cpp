@@ -8,6 +8,9 @@
 #include "platform/serial_port.h"
 #include "util/number_text.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vbib32 {
 namespace {
 
@@ -90,13 +93,21 @@ Clock& clk() { return *platform().clock; }
 // command's request and its reply.
 void yield_link() { clk().yield(true); }
 
-// Between polls of the port: returns as soon as a byte has come.
-void wait_for_input(SerialPort* sp)
+constexpr double kFirstByteMs = 10'000;
+constexpr qint64 kReplyUs = 20'000'000;
+// Longer than any reply the meter gives (its 812-byte block) and than any caller's buffer: a device
+// that sends more is streaming noise, and what it sends is dropped.
+constexpr int kMaxReply = 4096;
+
+// The length a block header announces: the three characters after " #" and the digit count, read as
+// a number, plus 12 for the lead character, the header and the final byte. A text that is no small
+// whole number announces nothing (0).
+int block_length(const QByteArray& reply, int p)
 {
-    if (sp)
-        sp->wait_for_input(clk());
-    else
-        clk().sleep_ms(0.2);
+    const double n = numtext::val(reply.mid(p + 3, 3));
+    if (!(n >= 0 && n <= 999) || n != std::floor(n))
+        return 0;
+    return int(n) + 12;
 }
 
 // Assigning a reply to a fixed-length buffer: cut, or padded with blanks.
@@ -122,12 +133,13 @@ void serial_write(const QByteArray& text)
         return;
     sp->discard_output();
     sp->discard_input();
-    const QByteArray line = text + "\r\n";
-    sp->write(line);
+    sp->write(text + "\r\n");
+    if (sp->out_count() <= 0)
+        return;
     // The drain is bounded: 2 s plus the line time of the text at the port's speed.
     int baud = 9600;
     SerialPort::parse_settings(sp->settings(), &baud, nullptr, nullptr, nullptr);
-    const double limit_ms = 2000.0 + line.size() * 10.0 * 1000.0 / std::max(baud, 1);
+    const double limit_ms = 2000.0 + (text.size() + 2) * 10.0 * 1000.0 / std::max(baud, 1);
     const qint64 start = clk().now_us();
     while (sp->out_count() > 0 && (clk().now_us() - start) / 1000.0 < limit_ms) {
         yield_link();
@@ -139,42 +151,59 @@ bool serial_read(QByteArray& out)
 {
     SerialPort* sp = port();
     Clock& c = clk();
-    qint64 start = c.now_us();
-    const auto waiting = [&] { return sp && sp->is_open() && sp->in_count() > 0; };
-    while (!waiting() && c.now_us() - start < 10'000'000)
-        wait_for_input(sp);
-    if (!waiting()) {
+    const auto nothing = [] {
         g().ibcnt = 0;
         g().ibcntl = 0;
         return false;
+    };
+    // A device that has gone away fails at once: its loss has been reported once already.
+    if (sp && sp->lost())
+        return nothing();
+    if (!sp) {
+        c.sleep_ms(kFirstByteMs);
+        return nothing();
     }
-    start = c.now_us();
-    bool go_on = true;
-    bool block_mode = false;
+    // The port may return early (a failing read): the wait is 10 s whatever it does.
+    const qint64 first_deadline = c.now_us() + qint64(kFirstByteMs * 1000);
+    while (!sp->wait_for_input(c, (first_deadline - c.now_us()) / 1000.0))
+        if (sp->lost() || c.now_us() >= first_deadline)
+            return nothing();
+    const qint64 deadline = c.now_us() + kReplyUs;
+    int block_at = -1;  // where " #" first appears
     int expected = 0;
     QByteArray reply;
-    while (waiting() || go_on) {
+    for (;;) {
         const QByteArray got = sp->read_all();
-        reply += got;
-        const int p = reply.indexOf(" #");
-        if (p >= 0) {
-            block_mode = true;
-            if (reply.size() > 10)
-                expected = int(numtext::val(reply.mid(p + 3, 3)) + 12);
+        if (!got.isEmpty()) {
+            // Only what is new is searched: " #" may straddle the last byte before it.
+            const int scan_from = std::max(0, int(reply.size()) - 1);
+            reply += got;
+            if (reply.size() > kMaxReply) {
+                sp->discard_input();
+                reply = "0";
+                break;
+            }
+            if (block_at < 0)
+                block_at = int(reply.indexOf(" #", scan_from));
+            if (block_at >= 0) {
+                if (reply.size() > 10)
+                    expected = block_length(reply, block_at);
+            } else if (got.back() == '\n') {
+                break;
+            }
         }
-        if (block_mode) {
-            go_on = !(reply.size() >= expected && expected >= 1);
-        } else if (!got.isEmpty() && got.back() == '\n') {
-            break;
-        }
-        if (c.now_us() - start > 20'000'000) {
+        if (c.now_us() > deadline || sp->lost()) {
             reply = "0";
             break;
         }
-        if (got.isEmpty())
-            wait_for_input(sp);
-        else if (!go_on && !waiting())
-            break;
+        if (block_at >= 0 && expected >= 1 && reply.size() >= expected) {
+            // Complete: the block ends when the port is idle.
+            if (!sp->wait_for_input(c, 0))
+                break;
+        } else {
+            // Returns at once when more has come; otherwise blocks until it does.
+            sp->wait_for_input(c, (deadline - c.now_us() + 1) / 1000.0);
+        }
     }
     if (reply.size() >= 2 && (reply[0] == 'R' || reply[0] == 'P'))
         reply.remove(0, 1);
@@ -245,29 +274,38 @@ void wait_srq(int board, int& result)
     if (g().serial_in_use) {
         SerialPort* sp = port();
         Clock& c = clk();
-        const auto waiting = [&] { return sp && sp->is_open() && sp->in_count() > 0; };
-        qint64 start = c.now_us();
-        while (!waiting() && c.now_us() - start < 10'000'000) {
-            yield_link();
-            if (!waiting())
-                wait_for_input(sp);
-        }
-        if (!waiting()) {
-            result = 0;
+        result = 0;
+        if (sp && sp->lost())
             return;
+        const qint64 start = c.now_us();
+        for (;;) {
+            if (sp && sp->in_count() > 0)
+                break;
+            const qint64 left = 10'000'000 - (c.now_us() - start);
+            if (left <= 0 || (sp && sp->lost()))
+                return;
+            yield_link();
+            if (sp)
+                sp->wait_for_input(c, std::min<qint64>(left, 10'000) / 1000.0);
+            else
+                c.sleep_ms(std::min<qint64>(left, 10'000) / 1000.0);
         }
-        // Read the line; bounded at 20 s once its first byte has come.
-        start = c.now_us();
+        // Read the line; bounded at 20 s once its first byte has come, and in length.
+        const qint64 deadline = c.now_us() + kReplyUs;
         QByteArray text;
         for (;;) {
             const QByteArray got = sp->read_all();
             text += got;
-            if (!got.isEmpty() && got.back() == '\n' && !waiting())
+            if (text.size() > kMaxReply) {
+                sp->discard_input();
+                return;
+            }
+            if (!got.isEmpty() && got.back() == '\n' && !sp->wait_for_input(c, 0))
                 break;
-            if (c.now_us() - start > 20'000'000)
+            if (c.now_us() > deadline || sp->lost())
                 break;
             if (got.isEmpty())
-                wait_for_input(sp);
+                sp->wait_for_input(c, (deadline - c.now_us() + 1) / 1000.0);
         }
         result = text.contains('S') ? 1 : 0;
         return;

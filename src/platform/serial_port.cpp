@@ -5,6 +5,12 @@
 #include <QSerialPort>
 #include <QStringList>
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <poll.h>
+#include <unistd.h>
+
 bool SerialPort::set_port(int number, QString* error)
 {
     if (number < 1 || number > 16) {
@@ -69,9 +75,30 @@ QString SerialPort::device_name() const
     return QStringLiteral("/dev/ttyS%1").arg(port_ - 1);
 }
 
-void SerialPort::wait_for_input(Clock& clock) { clock.sleep_ms(0.2); }
+bool SerialPort::wait_for_input(Clock& clock, double timeout_ms)
+{
+    // Looks every 0.2 ms: a port with no way to block on its device.
+    const qint64 end = clock.now_us() + qint64(timeout_ms * 1000.0 + 0.5);
+    while (in_count() <= 0) {
+        const qint64 left = end - clock.now_us();
+        if (left <= 0 || lost_)
+            return false;
+        clock.sleep_ms(std::min<qint64>(left, 200) / 1000.0);
+    }
+    return true;
+}
 
-QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock), port_impl_(std::make_unique<QSerialPort>()) {}
+QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock), port_impl_(std::make_unique<QSerialPort>())
+{
+    // A device error seen by the port's own reading in the event loop (a hang-up while idle) is looked
+    // at in the next pass, outside the port's signal.
+    QObject::connect(port_impl_.get(), &QSerialPort::errorOccurred, port_impl_.get(),
+                     [this](QSerialPort::SerialPortError e) {
+                         if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+                             check_device();
+                     },
+                     Qt::QueuedConnection);
+}
 
 QtSerialPort::~QtSerialPort()
 {
@@ -96,8 +123,12 @@ bool QtSerialPort::open(QString* error, int* error_code)
     default: port_impl_->setParity(QSerialPort::NoParity); break;
     }
     port_impl_->setFlowControl(QSerialPort::NoFlowControl);
-    if (port_impl_->open(QIODevice::ReadWrite))
+    // Once full, the port stops taking bytes from the device until the link takes them.
+    port_impl_->setReadBufferSize(kInputBufferBytes);
+    if (port_impl_->open(QIODevice::ReadWrite)) {
+        lost_ = false;
         return true;
+    }
     if (error_code)
         *error_code = port_impl_->error() == QSerialPort::PermissionError ? 8005 : 8002;
     if (error)
@@ -115,20 +146,39 @@ void QtSerialPort::close()
 
 bool QtSerialPort::is_open() const { return port_impl_->isOpen(); }
 
+bool QtSerialPort::check_device()
+{
+    const QSerialPort::SerialPortError e = port_impl_->error();
+    port_impl_->clearError();
+    if (!port_impl_->isOpen() || e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+        return lost_;
+    // Only a hang-up or a dead descriptor is the device gone: a pseudo-terminal also fails the modem
+    // line queries, and that is no reason to close.
+    pollfd pfd{int(port_impl_->handle()), POLLIN | POLLOUT, 0};
+    if (::poll(&pfd, 1, 0) < 0 || !(pfd.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return false;
+    lost_ = true;
+    port_impl_->clear(QSerialPort::Output);
+    port_impl_->close();
+    port_impl_->clearError();
+    return true;
+}
+
 int QtSerialPort::in_count()
 {
     if (!port_impl_->isOpen())
         return 0;
-    port_impl_->waitForReadyRead(0);  // pull whatever the device holds, without an event loop
-    return int(port_impl_->bytesAvailable());
+    if (port_impl_->bytesAvailable() == 0 && !port_impl_->waitForReadyRead(0))
+        check_device();
+    return port_impl_->isOpen() ? int(port_impl_->bytesAvailable()) : 0;
 }
 
 int QtSerialPort::out_count()
 {
-    if (!port_impl_->isOpen())
+    if (!port_impl_->isOpen() || port_impl_->bytesToWrite() == 0)
         return 0;
-    if (port_impl_->bytesToWrite() > 0)
-        port_impl_->waitForBytesWritten(0);
+    if (!port_impl_->waitForBytesWritten(0) && check_device())
+        return 0;
     return int(port_impl_->bytesToWrite());
 }
 
@@ -136,9 +186,12 @@ int QtSerialPort::out_count()
 // would drop the bytes still queued.
 void QtSerialPort::drain()
 {
+    if (lost_)
+        return;
     const qint64 end = clock_.now_us() + 2'000'000;
-    while (port_impl_->bytesToWrite() > 0 && clock_.now_us() < end)
-        port_impl_->waitForBytesWritten(10);
+    while (port_impl_->isOpen() && port_impl_->bytesToWrite() > 0 && clock_.now_us() < end)
+        if (!port_impl_->waitForBytesWritten(10) && check_device())
+            return;
 }
 
 void QtSerialPort::discard_input()
@@ -146,9 +199,9 @@ void QtSerialPort::discard_input()
     if (!port_impl_->isOpen())
         return;
     drain();
-    port_impl_->waitForReadyRead(0);
-    port_impl_->readAll();
-    port_impl_->clear(QSerialPort::Input);
+    // Drops the port's buffer and the device's queue in one call.
+    if (port_impl_->isOpen() && !port_impl_->clear(QSerialPort::Input))
+        check_device();
 }
 
 void QtSerialPort::discard_output()
@@ -159,28 +212,60 @@ void QtSerialPort::discard_output()
 
 void QtSerialPort::write(const QByteArray& bytes)
 {
-    if (!port_impl_->isOpen())
+    if (!port_impl_->isOpen() || bytes.isEmpty())
         return;
-    port_impl_->write(bytes);
-    port_impl_->waitForBytesWritten(0);
+    qsizetype done = 0;
+    if (port_impl_->bytesToWrite() == 0) {
+        // Straight to the device: one system call when it takes the whole text, as it nearly always does.
+        const ssize_t n = ::write(int(port_impl_->handle()), bytes.constData(), size_t(bytes.size()));
+        if (n == bytes.size())
+            return;
+        if (n > 0) {
+            done = n;
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            pollfd pfd{int(port_impl_->handle()), POLLOUT, 0};
+            if (::poll(&pfd, 1, 0) >= 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+                lost_ = true;
+                port_impl_->close();
+                port_impl_->clearError();
+                return;
+            }
+        }
+    }
+    // The rest waits in the port and goes out as the device takes it.
+    port_impl_->write(bytes.constData() + done, bytes.size() - done);
+    if (!port_impl_->waitForBytesWritten(0))
+        check_device();
 }
 
 QByteArray QtSerialPort::read_all()
 {
     if (!port_impl_->isOpen())
         return {};
-    port_impl_->waitForReadyRead(0);
+    if (port_impl_->bytesAvailable() == 0 && !port_impl_->waitForReadyRead(0)) {
+        check_device();
+        return {};
+    }
     return port_impl_->readAll();
 }
 
-void QtSerialPort::wait_for_input(Clock& clock)
+bool QtSerialPort::wait_for_input(Clock& clock, double timeout_ms)
 {
-    // Blocks in the kernel until a byte arrives, instead of sleeping a fixed slice per poll.
-    if (port_impl_->isOpen() && port_impl_->waitForReadyRead(1))
-        return;
-    const auto e = port_impl_->error();
-    if (!port_impl_->isOpen() || (e != QSerialPort::NoError && e != QSerialPort::TimeoutError))
-        clock.sleep_ms(0.2);
+    if (!port_impl_->isOpen()) {
+        // A closed port has nothing to wait for; a lost one fails at once.
+        if (!lost_ && timeout_ms > 0)
+            clock.sleep_ms(timeout_ms);
+        return false;
+    }
+    if (port_impl_->bytesAvailable() > 0)
+        return true;
+    // Blocks in the kernel until a byte arrives: one poll and one read.
+    if (port_impl_->waitForReadyRead(int(std::ceil(std::max(timeout_ms, 0.0)))))
+        return port_impl_->bytesAvailable() > 0;
+    const QSerialPort::SerialPortError e = port_impl_->error();
+    if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError && !check_device() && timeout_ms > 0)
+        clock.sleep_ms(std::min(timeout_ms, 0.2));  // a failing read: no busy loop
+    return port_impl_->isOpen() && port_impl_->bytesAvailable() > 0;
 }
 
 bool QtSerialPort::carrier_detect()
@@ -202,6 +287,9 @@ bool FakeSerialPort::open(QString* error, int* error_code)
         return false;
     }
     open_ = true;
+    lost_ = false;
+    vanish = false;
+    input_.clear();
     endpoint_->host_opened();
     return true;
 }
@@ -211,27 +299,81 @@ void FakeSerialPort::close()
     if (!open_)
         return;
     open_ = false;
+    input_.clear();
     if (endpoint_)
         endpoint_->host_closed();
 }
 
-int FakeSerialPort::in_count() { return open_ && endpoint_ ? endpoint_->available() : 0; }
+bool FakeSerialPort::gone()
+{
+    if (open_ && vanish) {
+        open_ = false;
+        lost_ = true;
+        input_.clear();
+    }
+    return lost_;
+}
+
+void FakeSerialPort::pump()
+{
+    if (!open_ || !endpoint_ || endpoint_->available() <= 0)
+        return;
+    const QByteArray got = endpoint_->take_available();
+    const qsizetype room = kInputBufferBytes - input_.size();
+    if (got.size() > room)
+        overrun_bytes += got.size() - room;
+    input_.append(got.constData(), std::min(got.size(), room));
+    most_held = std::max(most_held, int(input_.size()));
+}
+
+int FakeSerialPort::in_count()
+{
+    if (gone())
+        return 0;
+    pump();
+    return int(input_.size());
+}
 
 void FakeSerialPort::discard_input()
 {
-    if (open_ && endpoint_)
-        endpoint_->take_available();
+    if (gone() || !open_ || !endpoint_)
+        return;
+    input_.clear();
+    endpoint_->take_available();
 }
 
 void FakeSerialPort::write(const QByteArray& bytes)
 {
-    if (!open_)
+    if (gone() || !open_)
         return;
     written += bytes;
     if (endpoint_)
         endpoint_->receive_from_host(bytes);
 }
 
-QByteArray FakeSerialPort::read_all() { return open_ && endpoint_ ? endpoint_->take_available() : QByteArray(); }
+QByteArray FakeSerialPort::read_all()
+{
+    if (gone())
+        return {};
+    pump();
+    QByteArray out;
+    out.swap(input_);
+    return out;
+}
 
-bool FakeSerialPort::carrier_detect() { return open_ && endpoint_ && endpoint_->carrier(); }
+bool FakeSerialPort::wait_for_input(Clock& clock, double timeout_ms)
+{
+    const qint64 end = clock.now_us() + qint64(timeout_ms * 1000.0 + 0.5);
+    while (in_count() <= 0) {
+        const qint64 now = clock.now_us();
+        if (now >= end || lost_)
+            return false;
+        // Straight to the next byte on its way; otherwise look again in 0.2 ms (a reply may be pending).
+        const qint64 next = open_ && endpoint_ ? endpoint_->next_arrival_us() : -1;
+        const qint64 step = next > now ? next - now : 200;
+        clock.sleep_ms(std::min(step, end - now) / 1000.0);
+    }
+    return true;
+}
+
+bool FakeSerialPort::carrier_detect() { return !gone() && open_ && endpoint_ && endpoint_->carrier(); }

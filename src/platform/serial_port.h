@@ -34,13 +34,21 @@ public:
     // Every byte that waits, as raw bytes.
     virtual QByteArray read_all() = 0;
     virtual bool carrier_detect() = 0;
-    // Waits a little for input: returns as soon as a byte has come, or after about a millisecond.
-    virtual void wait_for_input(Clock& clock);
+    // Waits up to timeout_ms for input without yielding; true as soon as a byte waits. A zero time-out
+    // only looks.
+    virtual bool wait_for_input(Clock& clock, double timeout_ms);
+    // The device went away while open (an adapter unplugged, the far end of a pseudo-terminal closed):
+    // the port has closed itself, and stays closed until it is opened again.
+    bool lost() const { return lost_; }
+
+    // What the port holds of received bytes, at most: a device that streams cannot grow it further.
+    static constexpr int kInputBufferBytes = 16384;
 
     // Parses "9600,N,8,1"; false when it is not a valid settings text.
     static bool parse_settings(const QString& text, int* baud, char* parity, int* data_bits, int* stop_bits);
 
 protected:
+    bool lost_ = false;
     int port_ = 1;
     QString settings_ = QStringLiteral("9600,N,8,1");
     QString override_[3];
@@ -61,11 +69,13 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray read_all() override;
     bool carrier_detect() override;
-    void wait_for_input(Clock& clock) override;
+    bool wait_for_input(Clock& clock, double timeout_ms) override;
     std::function<bool()> carrier_probe;
 
 private:
     void drain();
+    // After a failed call: when the device has hung up or gone, closes the port for good.
+    bool check_device();
     Clock& clock_;
     std::unique_ptr<QSerialPort> port_impl_;
 };
@@ -82,6 +92,8 @@ public:
     virtual bool carrier() const { return true; }
     virtual void host_opened() {}
     virtual void host_closed() {}
+    // When the next byte reaches the program; -1 when that is not known yet.
+    virtual qint64 next_arrival_us() const { return -1; }
 };
 
 // A port bound to a simulated endpoint, on the program's clock.
@@ -99,13 +111,24 @@ public:
     void write(const QByteArray& bytes) override;
     QByteArray read_all() override;
     bool carrier_detect() override;
+    bool wait_for_input(Clock& clock, double timeout_ms) override;
 
     // Fault injection: a port that some other program holds.
     bool busy_elsewhere = false;
+    // Fault injection: the device goes away; the next call that touches it fails.
+    bool vanish = false;
     // Every byte written, in order.
     QByteArray written;
+    // Bytes the port held at most since it was made, and bytes it had no room for (lost, as a UART's
+    // overrun loses them).
+    int most_held = 0;
+    qint64 overrun_bytes = 0;
 
 private:
+    // Moves what has arrived into the port's bounded input buffer.
+    void pump();
+    bool gone();
     SerialEndpoint* endpoint_;
     bool open_ = false;
+    QByteArray input_;
 };

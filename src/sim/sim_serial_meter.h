@@ -28,7 +28,7 @@ public:
     // Moves the meter's ready replies and service requests onto the line; done on every call above.
     void update();
     // When the next byte reaches the program; -1 when nothing is on the way.
-    qint64 next_arrival_us() const { return out_.next_at_us(); }
+    qint64 next_arrival_us() const override { return out_.next_at_us(); }
 
     SimMeter& meter() { return meter_; }
     int address() const;

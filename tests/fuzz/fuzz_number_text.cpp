@@ -1,0 +1,40 @@
+// Number texts both ways: the leading-number parse of replies and entry boxes, and the forms numbers
+// are written in. Input: 8 bytes of a double, then a text used as the parsed text and as the pattern.
+#include "util/number_text.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const double parsed = numtext::val(bytes);
+    numtext::val(QString::fromUtf8(bytes));
+
+    double v = parsed;
+    QString pattern = QString::fromLatin1(bytes);
+    if (size >= 8) {
+        std::memcpy(&v, data, 8);
+        pattern = QString::fromLatin1(bytes.mid(8)).left(64);
+    }
+    for (const double x : {v, parsed}) {
+        numtext::str_double(x);
+        numtext::cstr_double(x);
+        numtext::format(x, pattern);
+        numtext::cint(x);
+        numtext::clng(x);
+        numtext::fix(x);
+        numtext::int_floor(x);
+        // A double beyond a single's range does not convert: only what fits is tried as one.
+        if (!std::isfinite(x) || std::fabs(x) <= FLT_MAX) {
+            const float f = static_cast<float>(x);
+            numtext::str_single(f);
+            numtext::cstr_single(f);
+            numtext::format_single(f, pattern);
+        }
+    }
+    numtext::pad_right(pattern, int(size % 300));
+    return 0;
+}
