@@ -4,6 +4,7 @@
 
 #include <QSerialPort>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -94,10 +95,14 @@ QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock), port_impl_(std::make_u
     // at in the next pass, outside the port's signal.
     QObject::connect(port_impl_.get(), &QSerialPort::errorOccurred, port_impl_.get(),
                      [this](QSerialPort::SerialPortError e) {
-                         if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
-                             check_device();
-                     },
-                     Qt::QueuedConnection);
+                         if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError || check_pending_)
+                             return;
+                         check_pending_ = true;
+                         QTimer::singleShot(0, port_impl_.get(), [this] {
+                             check_pending_ = false;
+                             hung_up();
+                         });
+                     });
 }
 
 QtSerialPort::~QtSerialPort()
@@ -149,8 +154,15 @@ bool QtSerialPort::is_open() const { return port_impl_->isOpen(); }
 bool QtSerialPort::check_device()
 {
     const QSerialPort::SerialPortError e = port_impl_->error();
+    if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+        return lost_;
     port_impl_->clearError();
-    if (!port_impl_->isOpen() || e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+    return hung_up();
+}
+
+bool QtSerialPort::hung_up()
+{
+    if (!port_impl_->isOpen())
         return lost_;
     // Only a hang-up or a dead descriptor is the device gone: a pseudo-terminal also fails the modem
     // line queries, and that is no reason to close.
@@ -222,14 +234,8 @@ void QtSerialPort::write(const QByteArray& bytes)
             return;
         if (n > 0) {
             done = n;
-        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            pollfd pfd{int(port_impl_->handle()), POLLOUT, 0};
-            if (::poll(&pfd, 1, 0) >= 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-                lost_ = true;
-                port_impl_->close();
-                port_impl_->clearError();
-                return;
-            }
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR && hung_up()) {
+            return;
         }
     }
     // The rest waits in the port and goes out as the device takes it.

@@ -76,6 +76,8 @@ private:
     void drain();
     // After a failed call: when the device has hung up or gone, closes the port for good.
     bool check_device();
+    bool hung_up();
+    bool check_pending_ = false;
     Clock& clock_;
     std::unique_ptr<QSerialPort> port_impl_;
 };
