@@ -29,7 +29,7 @@
 namespace {
 
 constexpr int kReadings = 500;  // one pass of the readout window at its largest display interval
-constexpr int kPasses = 15;
+constexpr int kPasses = 31;
 
 double thread_cpu_us()
 {
@@ -115,52 +115,53 @@ bool minimal_reading(int fd, char* line, size_t size)
     }
 }
 
-bool measure_minimal(const QString& device, Figures& out)
+// A raw line to the device, as the minimal client has it.
+int open_raw(const QString& device)
 {
     const int fd = ::open(device.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     if (fd < 0)
-        return false;
+        return -1;
     termios tio{};
     tcgetattr(fd, &tio);
     cfmakeraw(&tio);
     tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+}
+
+struct Pass {
+    double cpu_us = 0, wall_us = 0;  // per reading
+};
+
+bool minimal_pass(int fd, Pass& out)
+{
     char line[256];
-    std::vector<double> cpu, wall;
-    bool ok = true;
-    for (int pass = 0; pass <= kPasses && ok; ++pass) {
-        const double c0 = thread_cpu_us(), w0 = wall_us();
-        for (int i = 0; i < kReadings && ok; ++i)
-            ok = minimal_reading(fd, line, sizeof line);
-        if (pass > 0) {  // the first pass warms up
-            cpu.push_back((thread_cpu_us() - c0) / kReadings);
-            wall.push_back((wall_us() - w0) / kReadings);
-        }
-    }
-    ::close(fd);
-    if (!ok)
-        return false;
-    out = {median(cpu), median(wall)};
+    const double c0 = thread_cpu_us(), w0 = wall_us();
+    for (int i = 0; i < kReadings; ++i)
+        if (!minimal_reading(fd, line, sizeof line))
+            return false;
+    out = {(thread_cpu_us() - c0) / kReadings, (wall_us() - w0) / kReadings};
     return true;
 }
 
 // Readout's plain loop, one pass of kReadings at a time: Stop is pressed at the first yield, so the
 // pass runs whole and the run ends.
-bool measure_program(readout_spd& w, RecordingPrompts& prompts, Figures& out)
+bool program_pass(readout_spd& w, RecordingPrompts& prompts, Pass& out)
+{
+    QTimer::singleShot(0, &w, [&w] { w.menuStop_Click(); });
+    const double c0 = thread_cpu_us(), w0 = wall_us();
+    w.menuRun_Click();
+    out = {(thread_cpu_us() - c0) / kReadings, (wall_us() - w0) / kReadings};
+    return prompts.boxes().isEmpty();
+}
+
+Figures figures(const std::vector<Pass>& passes)
 {
     std::vector<double> cpu, wall;
-    for (int pass = 0; pass <= kPasses; ++pass) {
-        QTimer::singleShot(0, &w, [&w] { w.menuStop_Click(); });
-        const double c0 = thread_cpu_us(), w0 = wall_us();
-        w.menuRun_Click();
-        if (pass > 0) {
-            cpu.push_back((thread_cpu_us() - c0) / kReadings);
-            wall.push_back((wall_us() - w0) / kReadings);
-        }
-        if (!prompts.boxes().isEmpty())
-            return false;
+    for (const Pass& p : passes) {
+        cpu.push_back(p.cpu_us);
+        wall.push_back(p.wall_us);
     }
-    out = {median(cpu), median(wall)};
-    return true;
+    return {median(cpu), median(wall)};
 }
 
 }  // namespace
@@ -186,18 +187,17 @@ int main(int argc, char** argv)
     }
 
     // "program" or "minimal" as the argument runs that side alone (to count its system calls, say).
+    // Otherwise the two take turns, pass by pass, each on its own line, so that both see the same load.
     const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    Figures minimal;
-    if (only != QLatin1String("program")) {
-        Sim server(sim);
-        if (server.device.isEmpty() || !measure_minimal(server.device, minimal)) {
-            std::printf("minimal client: failed\n");
-            return 1;
-        }
-        print("minimal client (write, poll, read)", minimal);
+    const bool run_minimal = only != QLatin1String("program");
+    const bool run_program = only != QLatin1String("minimal");
+
+    Sim minimal_server(sim);
+    const int fd = run_minimal ? open_raw(minimal_server.device) : -1;
+    if (run_minimal && fd < 0) {
+        std::printf("minimal client: cannot open the line\n");
+        return 1;
     }
-    if (only == QLatin1String("minimal"))
-        return 0;
 
     Sim server(sim);
     RealClock clock;
@@ -207,7 +207,7 @@ int main(int argc, char** argv)
     port.set_port(1);
     port.set_device_override(1, server.device);
     QString error;
-    if (server.device.isEmpty() || !port.open(&error, nullptr)) {
+    if (run_program && (server.device.isEmpty() || !port.open(&error, nullptr))) {
         std::printf("program: cannot open the line (%s)\n", qPrintable(error));
         return 1;
     }
@@ -226,21 +226,46 @@ int main(int argc, char** argv)
 
     auto* w = new readout_spd;
     w->show();
-    Figures program;
-    const bool ok = w->load() && (w->menuDisplayUpdate_Click(0), measure_program(*w, prompts, program));
+    bool ok = !run_program || w->load();
+    if (ok && run_program)
+        w->menuDisplayUpdate_Click(0);
+    std::vector<Pass> minimal_passes, program_passes;
+    for (int pass = 0; pass <= kPasses && ok; ++pass) {
+        Pass m, q;
+        if (run_minimal)
+            ok = minimal_pass(fd, m);
+        if (ok && run_program)
+            ok = program_pass(*w, prompts, q);
+        if (pass == 0)
+            continue;  // warm-up
+        minimal_passes.push_back(m);
+        program_passes.push_back(q);
+    }
     for (const QString& b : prompts.boxes())
         std::printf("  box: %s\n", qPrintable(QString(b).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
     if (!ok) {
-        std::printf("program: failed\n");
+        std::printf("failed\n");
         return 1;
     }
-    print("program, readout plain loop", program);
-    if (only.isEmpty())
-        std::printf("program above the minimal client: %.2f us CPU a reading (target: at most 20)\n",
-                    program.cpu_us - minimal.cpu_us);
+    const Figures minimal = figures(minimal_passes);
+    const Figures program = figures(program_passes);
+    if (run_minimal)
+        print("minimal client (write, poll, read)", minimal);
+    if (run_program)
+        print("program, readout plain loop", program);
+    if (run_minimal && run_program) {
+        // Pass by pass: the two passes of a pair ran under the same load.
+        std::vector<double> above;
+        for (size_t i = 0; i < program_passes.size(); ++i)
+            above.push_back(program_passes[i].cpu_us - minimal_passes[i].cpu_us);
+        std::printf("program above the minimal client: %.2f us CPU a reading, median of the pairs (target: at most 20)\n",
+                    median(above));
+    }
     w->request_close();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     port.close();
+    if (fd >= 0)
+        ::close(fd);
     return 0;
 }
