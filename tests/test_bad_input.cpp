@@ -1,5 +1,5 @@
 // Input the program does not control, at its worst: block headers whose length is no length, a device
-// that never stops sending, and stored integers out of range in any notation.
+// that never stops sending or goes away, and stored integers out of range in any notation.
 
 #include "frame/stored_config.h"
 #include "link/globals.h"
@@ -138,6 +138,38 @@ private slots:
         vbib32::wait_srq(0, srq);
         QCOMPARE(srq, 0);
         QVERIFY(rig.clock.now_us() - start < 100'000);
+    }
+
+    // A device gone in the middle of a read: that read fails, and every call after it fails at once,
+    // without the waits a silent device gets.
+    void vanished_device_fails_at_once()
+    {
+        Rig rig;
+        rig.clock.on_yield = [&rig] { rig.port.vanish = true; };
+        vbib32::Send(0, meter_address, "O 1");
+        int srq = -1;
+        vbib32::wait_srq(0, srq);  // the plug is pulled at the wait's first yield
+        QCOMPARE(srq, 0);
+        QVERIFY(rig.port.lost());
+        QVERIFY(!rig.port.is_open());
+
+        const qint64 start = rig.clock.now_us();
+        QByteArray buffer("previous");
+        vbib32::Receive(0, meter_address, buffer);
+        QCOMPARE(buffer, QByteArray("previous"));
+        QCOMPARE(int(g().ibcnt), 0);
+        vbib32::Send(0, meter_address, "O 1");
+        int status = -1;
+        vbib32::ReadStatusByte(0, meter_address, status);
+        vbib32::wait_srq(0, srq);
+        QCOMPARE(srq, 0);
+        QCOMPARE(rig.clock.now_us(), start);
+        QCOMPARE(rig.port.written, QByteArray("O 1\r\n"));
+
+        // Opened again, it is a port like any other.
+        rig.clock.on_yield = nullptr;
+        QVERIFY(rig.port.open(nullptr, nullptr));
+        QVERIFY(!rig.port.lost());
     }
 
     // The hex notation passes the same range check as the decimal one.

@@ -156,7 +156,7 @@ bool serial_read(QByteArray& out)
         g().ibcntl = 0;
         return false;
     };
-    // A device that has gone away fails at once: its loss has been reported once already.
+    // A device that has gone away fails at once: nothing more will come from it.
     if (sp && sp->lost())
         return nothing();
     if (!sp) {

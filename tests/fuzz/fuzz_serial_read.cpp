@@ -42,7 +42,17 @@ public:
     {
         return chunks_.empty() ? clock_.now_us() + 3'600'000'000LL : chunks_.front().at_us;
     }
-    void add(qint64 at_us, QByteArray bytes) { chunks_.push_back({at_us, std::move(bytes)}); }
+    // Bytes that come at the same time are one chunk, and no chunk is empty: a chunk that has come is
+    // always taken, so the next one is always ahead.
+    void add(qint64 at_us, const QByteArray& bytes)
+    {
+        if (bytes.isEmpty())
+            return;
+        if (!chunks_.empty() && chunks_.back().at_us == at_us)
+            chunks_.back().bytes += bytes;
+        else
+            chunks_.push_back({at_us, bytes});
+    }
 
 private:
     struct Chunk {
