@@ -25,7 +25,9 @@ int main(int argc, char* argv[])
     RealClock clock;
     QtPrompts prompts;
     QtSettingsStore settings;
-    SimBench bench(clock);
+    BenchDescription description;
+    description.tdma_frame = true;
+    SimBench bench(clock, description);
     QtSerialPort serial(clock);
 
     Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
