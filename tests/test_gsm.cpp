@@ -2,6 +2,7 @@
 // averages against closed-form values, every way a run ends, the menus, the configuration window, the
 // data file and the printed page.
 #include "frame/mode_registry.h"
+#include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm.h"
 #include "gsm/frm_gsm_config.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -129,6 +131,7 @@ private slots:
     void exit_close_box_and_main_window_during_a_run();
     void menus_during_a_run_and_settings_commands();
     void slot_under_the_mouse();
+    void data_file_and_printed_page();
 };
 
 void GsmTest::bench_frame_points_triggers_and_averaging()
@@ -470,6 +473,85 @@ void GsmTest::slot_under_the_mouse()
     answer_config({"2", "575", "20", "10"});
     w->menuconfig_Click();
     QVERIFY(!w->mouse_slot);
+    w->menuExit_Click();
+    settle();
+}
+
+void GsmTest::data_file_and_printed_page()
+{
+    TestBench tb(TestBench::Link::Gpib, with_frame());
+    QTemporaryDir dir;
+    QPointer<frmGSM> w = open_window(tb);
+    run_passes(tb, w, 1);
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString("(none)");
+    };
+    const QString date = QLocale::system().toString(QDate(2026, 1, 15), QLocale::ShortFormat);
+    const QString path = dir.filePath("slots.TXT");
+
+    // 8 slots offer "GSM signal"; the name gets ".TXT".
+    tb.prompts.file_names = {dir.filePath("slots")};
+    w->menuSave->trigger();
+    QCOMPARE(tb.prompts.calls[0].kind, QString("save_as"));
+    QCOMPARE(tb.prompts.calls[0].title, QString("Save TDMA Slot Data"));
+    QCOMPARE(tb.prompts.calls[1].kind, QString("input"));
+    QCOMPARE(tb.prompts.calls[1].text, QString("Enter comment for this data.\r\nPress cancel for no comment"));
+    QCOMPARE(read(path), "TDMA Slot Data\r\n" + date + "\r\n\r\nGSM signal\r\n\r\nSlots: \t8\r\n"
+                         "Slot Width: \t575\tus\r\nExclude into slot: \t115\tus\r\n"
+                         "Exclude just before end of slot: \t57.5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
+                         "1\t-5\r\n2\t-60\r\n3\t-60\r\n4\t-20\r\n5\t-60\r\n6\t-60\r\n7\t-60\r\n8\t-60\r\n");
+
+    // The same name again: asked first; No keeps the file, Yes replaces it. Other slot counts offer no
+    // comment, and Cancel in the comment box gives none.
+    answer_config({"2", "575", "20", "10"});
+    w->menuconfig_Click();
+    tb.prompts.clear();
+    tb.prompts.file_names = {dir.filePath("slots"), dir.filePath("slots")};
+    tb.prompts.answers = {Prompts::Answer::No, Prompts::Answer::Yes};
+    tb.prompts.inputs = {""};
+    w->menuSave->trigger();
+    QVERIFY(read(path).contains("GSM signal"));
+    w->menuSave->trigger();
+    QCOMPARE(tb.prompts.boxes(), QStringList({"slots.TXT already exists.\r\nDo you want to replace it?",
+                                              "slots.TXT already exists.\r\nDo you want to replace it?"}));
+    QVERIFY(read(path).startsWith("TDMA Slot Data\r\n" + date + "\r\n\r\n\r\n\r\nSlots: \t2\r\n"));
+    QVERIFY(read(path).endsWith("Slot\tAverage Power (dBm)\r\n1\t0\r\n2\t0\r\n"));
+
+    // A folder that does not exist: the "Error: " box under the program's name, nothing written.
+    tb.prompts.clear();
+    tb.prompts.file_names = {dir.filePath("missing/slots.TXT")};
+    w->menuSave->trigger();
+    QCOMPARE(tb.prompts.boxes().size(), 1);
+    QVERIFY(tb.prompts.boxes()[0].startsWith("Error: "));
+    QCOMPARE(tb.prompts.calls.back().title, QString("Pelmora"));
+    QVERIFY(!QFile::exists(dir.filePath("missing/slots.TXT")));
+
+    // The page of the default frame, on a machine without a printer: a PDF file.
+    answer_config({"8", "575", "20", "10"});
+    w->menuconfig_Click();
+    tb.clear_log();
+    run_passes(tb, w, 1);
+    tb.prompts.clear();
+    w->page_setup().has_printer = [] { return false; };
+    tb.prompts.file_names = {dir.filePath("page")};
+    w->menuPrint->trigger();
+    QFile pdf(dir.filePath("page.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.readAll().startsWith("%PDF"));
+    QCOMPARE(tb.prompts.boxes(), QStringList());
+    if (const QString keep = qEnvironmentVariable("PELMORA_TEST_OUTPUT"); !keep.isEmpty()) {
+        QFile::remove(keep + "/gsm_page.pdf");
+        QFile::copy(dir.filePath("page.pdf"), keep + "/gsm_page.pdf");
+    }
+    // A PDF file that cannot be written: the error box, the window as it was.
+    tb.prompts.clear();
+    tb.prompts.file_names = {dir.filePath("missing/page.pdf")};
+    w->menuPrintSetup->trigger();
+    w->menuPrint->trigger();
+    QCOMPARE(tb.prompts.boxes().size(), 1);
+    QVERIFY(tb.prompts.boxes()[0].startsWith("Error: "));
+    QVERIFY(w->menuRun->isEnabled());
     w->menuExit_Click();
     settle();
 }

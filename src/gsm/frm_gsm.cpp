@@ -1,6 +1,8 @@
 #include "gsm/frm_gsm.h"
 
+#include "frame/data_file.h"
 #include "frame/form_area.h"
+#include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm_config.h"
 #include "gsm/gsm_layout.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QLocale>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -36,11 +39,15 @@ void send_unchecked(const QString& text)
 
 }  // namespace
 
-struct frmGSM::Printing {};
+// The printer chosen with "Printer Setup...", kept for each print.
+struct frmGSM::Printing {
+    PageSetup page_setup;
+};
 
 // ============================================================================================== building
 
-frmGSM::frmGSM(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib32::fixed_buffer(kReplyBufferSize))
+frmGSM::frmGSM(QWidget* parent)
+    : ModeWindow(parent), reply_buffer(vbib32::fixed_buffer(kReplyBufferSize)), printing_(std::make_unique<Printing>())
 {
     setWindowTitle(QStringLiteral("GSM Slot Tester"));
     auto* area = new FormArea(this);
@@ -282,11 +289,30 @@ void frmGSM::menuAbout_Click()
         main->show_help(QStringLiteral("GSMhelp.txt"));
 }
 
-void frmGSM::menuSave_Click() {}
+void frmGSM::menuSave_Click()
+{
+    const QString path = data_file::ask_file_name(QStringLiteral("Save TDMA Slot Data"));
+    if (path.isEmpty())
+        return;
+    const QString comment = prompts().input_box(
+        QStringLiteral("Enter comment for this data.\r\nPress cancel for no comment"), Prompts::default_title(),
+        gsm::default_comment(frame));
+    const QString date = QLocale::system().toString(clk().date_time().date(), QLocale::ShortFormat);
+    data_file::write_whole(path, gsm::data_file_text(frame, slot_average, date, comment), Prompts::default_title());
+}
 
-void frmGSM::menuPrintSetup_Click() {}
+void frmGSM::menuPrintSetup_Click() { printing_->page_setup.setup(); }
 
-void frmGSM::menuPrint_Click() {}
+void frmGSM::menuPrint_Click()
+{
+    Canvas page;
+    if (!printing_->page_setup.begin(page))
+        return;
+    gsm::draw_page(page, slot_average, frame.gsm_slots);
+    printing_->page_setup.finish(page);
+}
+
+PageSetup& frmGSM::page_setup() { return printing_->page_setup; }
 
 // ============================================================================================== mouse
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 class CanvasWidget;
+class PageSetup;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -66,6 +67,8 @@ public:
     gsm::SlotAverages slot_average;
     QByteArray reply_buffer;
     bool run_in_progress() const { return run_in_progress_; }
+    // The printer the page goes to (tests choose a PDF file).
+    PageSetup& page_setup();
 
     // ---- controls ----
     QMenu* menuFileBar;
