@@ -312,7 +312,7 @@ void GsmTest::configuration_window_refuses_and_cancels()
     w->menuconfig_Click();
     QVERIFY(still_open);
     QCOMPARE(tb.prompts.boxes(), QStringList({"These settings leave no trace point in a slot.\r\n"
-                                              "Please use fewer slot_count or smaller exclusions."}));
+                                              "Please use fewer slots or smaller exclusions."}));
     QCOMPARE(tb.prompts.calls[0].title, QString("TDMA Configuration"));
     QCOMPARE(w->frame, gsm::FrameDescription{});
     QVERIFY(tb.meter_sent().isEmpty());

@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QLocale>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -74,11 +75,16 @@ frmGSM::frmGSM(QWidget* parent)
     mouselabel->setStyleSheet(QStringLiteral("QLabel { background: #ffffe1; color: black; border: 1px solid gray; padding: 1px; }"));
     mouselabel->hide();
 
-    // The designed size; never smaller than the layout can use.
+    // Never smaller than the layout can use; the designed size to start with.
     form_->setMinimumSize(twips_to_px_x(gsm::kMinOuterWidth - gsm::kBorderWidth),
                           twips_to_px_y(gsm::kMinOuterHeight - gsm::kBorderHeight));
-    resize(twips_to_px_x(9120), twips_to_px_y(6150) + menuBar()->sizeHint().height());
+    resize(designed_size());
     area->on_resize = [this] { Form_Resize(); };
+}
+
+QSize frmGSM::designed_size() const
+{
+    return {twips_to_px_x(gsm::kClientWidth), twips_to_px_y(gsm::kClientHeight) + menuBar()->sizeHint().height()};
 }
 
 frmGSM::~frmGSM() = default;
@@ -154,6 +160,9 @@ bool frmGSM::eventFilter(QObject* watched, QEvent* event)
 
 void frmGSM::Form_Load()
 {
+    // Shown in the main window at the designed size.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->resize(designed_size() + (sub->size() - size()));
     frame = gsm::FrameDescription{};
     setup();
     send_unchecked(QStringLiteral("OPMD PROFILE"));

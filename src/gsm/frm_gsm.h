@@ -103,6 +103,7 @@ private:
     void guarded(const std::function<void()>& handler);
     // One pass of the run loop; false when the run is to end.
     bool run_pass();
+    QSize designed_size() const;
     int twips_to_px_x(double t) const;
     int twips_to_px_y(double t) const;
     QWidget* form_ = nullptr;

@@ -23,7 +23,7 @@ frmGSMconfig::frmGSMconfig(const gsm::FrameDescription& frame, QWidget* parent) 
         const char* label;
         QLineEdit* box;
         const char* unit;
-    } rows[] = {{"Number of slot_count:", txtSlots, ""},
+    } rows[] = {{"Number of slots:", txtSlots, ""},
                 {"Slot Width:", txtWidth, "us"},
                 {"Exclude in:", txtEin, "%"},
                 {"Exclude out:", txtEout, "%"}};

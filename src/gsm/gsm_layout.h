@@ -13,14 +13,16 @@ namespace gsm {
 
 // Sizes in twips (1/1440 inch), positions relative to the container, as the window was designed: a
 // 9120 x 6150 client area inside a border of 135 x 345 (the outer size the rules start from).
+constexpr double kClientWidth = 9120, kClientHeight = 6150;
 constexpr double kBorderWidth = 135;
 constexpr double kBorderHeight = 345;
 constexpr double kFrameLeft = 120, kFrameTop = 120;
 constexpr double kGraphLeft = 120, kGraphTop = 240;
 constexpr double kLabelHeight = 255;
 constexpr QRectF kResetButton{960, 0, 1455, 255};
-// The smallest outer size the window may take: the graph keeps room for its bars and labels.
-constexpr double kMinOuterWidth = 6000, kMinOuterHeight = 3600;
+// The smallest outer size the window may take: room for eight slot labels of "-60.00dBm" side by side and a
+// graph that still shows its bars.
+constexpr double kMinOuterWidth = 8000, kMinOuterHeight = 4200;
 
 struct Layout {
     QRectF frame;                // in the window's client area

@@ -123,7 +123,7 @@ std::variant<FrameDescription, Refusal> parse_config(const ConfigTexts& texts)
     FrameDescription f;
     const auto slot_count = whole_number(texts.slot_count);
     if (!slot_count || *slot_count < 1 || *slot_count > kPoints)
-        return Refusal{QStringLiteral("The number of slot_count must be a whole number from 1 to 200."), 0};
+        return Refusal{QStringLiteral("The number of slots must be a whole number from 1 to 200."), 0};
     f.gsm_slots = *slot_count;
     bool ok = false;
     const double width = texts.width.trimmed().toDouble(&ok);
@@ -142,7 +142,7 @@ std::variant<FrameDescription, Refusal> parse_config(const ConfigTexts& texts)
     for (int i = 0; i < f.gsm_slots; ++i)
         if (slot_points(f, i).empty())
             return Refusal{QStringLiteral("These settings leave no trace point in a slot.") + kCrLf +
-                               QStringLiteral("Please use fewer slot_count or smaller exclusions."),
+                               QStringLiteral("Please use fewer slots or smaller exclusions."),
                            2};
     return f;
 }
