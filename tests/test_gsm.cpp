@@ -216,6 +216,8 @@ void GsmTest::set_up_and_leaving_on_the_wire()
     QVERIFY(w);
     // No please-wait window, no device clear, no status check: three sends and nothing until Run.
     QCOMPARE(traffic(tb), QStringList({"send OPMD PROFILE", "send GRAVG OFF", "send GTDLY 0; GTGW 5.5ms; GTSRC EXTTTL"}));
+    QCOMPARE(tb.meter().errors(), QStringList());
+    QCOMPARE(tb.meter().value("GTSRC"), QString("EXTTTL"));
     QCOMPARE(w->windowTitle(), QString("GSM Slot Tester"));
     QVERIFY(main.menuGSMdemo->isChecked());
     QVERIFY(!main.menuConfBar->isEnabled() && !main.menuModeBar->isEnabled());

@@ -126,6 +126,7 @@ void install_gsm_commands(SimMeter& meter)
     states().erase(&meter);
     state(meter).frame.connected = meter.bench().tdma_frame;
     meter.on_reset([](SimMeter& m) { state(m).average = {}; });
+    meter.setting(QStringLiteral("GRAVG"), QStringLiteral("OFF"));
 
     // Other triggers keep the profile bench's answer.
     const SimMeter::Handler profile_trace = meter.handler(QStringLiteral("OGBD"));
