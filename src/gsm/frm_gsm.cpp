@@ -4,6 +4,7 @@
 #include "frame/form_area.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
+#include "frame/ui_scopes.h"
 #include "gsm/frm_gsm_config.h"
 #include "gsm/gsm_layout.h"
 #include "link/app_error.h"
@@ -177,12 +178,13 @@ void frmGSM::Form_Unload()
     // Nothing may start while the leaving commands go out.
     menuBar()->setEnabled(false);
     form_->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    clk().yield();
-    vbib32::Send(g().gpib_board, g().meter_address, "*RST;DISP ON;opmd digit", vbib32::NLend);
-    gpibgen::gpib_error(QStringLiteral("Exit form"));
-    clk().sleep_ms(2000);
-    QApplication::restoreOverrideCursor();
+    {
+        const Hourglass hourglass;
+        clk().yield();
+        vbib32::Send(g().gpib_board, g().meter_address, "*RST;DISP ON;opmd digit", vbib32::NLend);
+        gpibgen::gpib_error(QStringLiteral("Exit form"));
+        clk().sleep_ms(2000);
+    }
     // The main window's menus come back through on_unloaded.
     clk().yield();
 }
@@ -285,11 +287,9 @@ void frmGSM::menuDisplay_Click()
 
 void frmGSM::menuReset_Click()
 {
-    const QString caption = windowTitle();
-    setWindowTitle(caption + QStringLiteral(" Please wait.... Clearing Power Meter"));
+    const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
     vbib32::DevClear(g().gpib_board, g().meter_address);
     clk().sleep_ms(2000);
-    setWindowTitle(caption);
 }
 
 void frmGSM::menuAbout_Click()
