@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/fixed_label.h"
 #include "frame/mode_window.h"
 
 #include <QByteArray>
@@ -88,7 +89,7 @@ public:
     QPushButton* Zero_but[2];
     QPushButton* Cal_but[2];
     QCheckBox* RFCal_check;
-    QLabel* readings;
+    FixedLabel* readings;
     QLineEdit* rdgs_per_sec;
     QLineEdit* avg_time;
 
