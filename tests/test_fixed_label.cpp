@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -43,6 +44,20 @@ private slots:
             plain->setAlignment(align);
             fixed->setAlignment(align);
             QCOMPARE(fixed->grab().toImage(), plain->grab().toImage());
+        }
+        // And as a read-only entry box, the same pixels as one.
+        for (const Qt::Alignment align : {Qt::Alignment(Qt::AlignRight), Qt::Alignment(Qt::AlignLeft)}) {
+            QWidget page;
+            auto* box = new QLineEdit(QStringLiteral("0.25"), &page);
+            box->setReadOnly(true);
+            box->setAlignment(align);
+            auto* fixed = new FixedLabel(QStringLiteral("0.25"), QStringLiteral("0000000.00"), &page);
+            fixed->set_box_look(true);
+            fixed->setAlignment(align);
+            box->resize(86, box->sizeHint().height());
+            fixed->resize(box->size());
+            QCOMPARE(fixed->sizeHint().height(), box->sizeHint().height());
+            QCOMPARE(fixed->grab().toImage(), box->grab().toImage());
         }
     }
 

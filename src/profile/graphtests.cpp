@@ -252,7 +252,7 @@ void graphtests::build_tabs()
     grg->addWidget(auto_scale_y, 1, 0, 1, 2);
     grg->addWidget(Auto_Setup, 2, 0, 1, 2);
     auto* rate = new QGroupBox(QStringLiteral("Rate"));
-    Graphs_Per_Second = new FixedLabel(QStringLiteral("0.00"), QStringLiteral("00000.00"));
+    Graphs_Per_Second = new FixedLabel(QStringLiteral("0.00"), QStringLiteral("0000.00"));
     Readings_per_second = new FixedLabel(QStringLiteral("0"), QStringLiteral("0000000"));
     for (FixedLabel* l : {Graphs_Per_Second, Readings_per_second}) {
         l->setMinimumWidth(60);

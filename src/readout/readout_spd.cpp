@@ -199,10 +199,11 @@ void readout_spd::build_controls()
     readings->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("B/A -888.888 dBm")) + 40);
     readings->setMinimumHeight(QFontMetrics(big).height() * 2);
     timing->addWidget(readings, 0, 0, 1, 4);
-    rdgs_per_sec = new QLineEdit(timing_tab);
-    avg_time = new QLineEdit(timing_tab);
-    for (QLineEdit* box : {rdgs_per_sec, avg_time}) {
-        box->setReadOnly(true);
+    // Boxes that change every pass: redrawn at the screen's pace, without moving the layout.
+    rdgs_per_sec = new FixedLabel(QString(), QStringLiteral("0000000"), timing_tab);
+    avg_time = new FixedLabel(QString(), QStringLiteral("0000.00"), timing_tab);
+    for (FixedLabel* box : {rdgs_per_sec, avg_time}) {
+        box->set_box_look(true);
         box->setAlignment(Qt::AlignRight);
         box->setMaximumWidth(QFontMetrics(box->font()).horizontalAdvance(QStringLiteral("0000000.00")) + 16);
     }

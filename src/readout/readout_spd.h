@@ -90,8 +90,8 @@ public:
     QPushButton* Cal_but[2];
     QCheckBox* RFCal_check;
     FixedLabel* readings;
-    QLineEdit* rdgs_per_sec;
-    QLineEdit* avg_time;
+    FixedLabel* rdgs_per_sec;
+    FixedLabel* avg_time;
 
     // Menus.
     QMenu* menuFileBar;
