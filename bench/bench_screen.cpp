@@ -3,7 +3,9 @@
 // every pass as they do at a desk. The profile window's continuous run is timed on each of its tabs,
 // the readout window on its readings tab. The meter is simulated and takes no time.
 //
-//   bench_screen [--size WxH] [--seconds S] [--tab N] [--only profile|readout]
+//   bench_screen [--size WxH] [--seconds S] [--tab N] [--only profile|readout] [--shot DIR]
+//
+// --shot saves what the screen shows after each run (profile_tabN.png, readout.png) for a person to look at.
 //
 // bench/run_on_xvfb.sh runs it on an X display of 1920 x 1080 with the xcb platform; without a display it
 // runs offscreen (give --size there: the offscreen screen is small).
@@ -110,6 +112,16 @@ void place(QWidget& w, QSize size)
         w.setGeometry(screen->availableGeometry());
 }
 
+// What the screen shows of the main window, once the last frame has been drawn.
+void shoot(QWidget& main, const QString& dir, const QString& name)
+{
+    if (dir.isEmpty())
+        return;
+    settle(100);
+    if (QScreen* screen = main.screen())
+        screen->grabWindow(main.winId()).save(dir + QLatin1Char('/') + name);
+}
+
 QString describe(const QWidget& main, const QWidget& mode)
 {
     return QStringLiteral("main window %1 x %2, mode window %3 x %4")
@@ -126,9 +138,12 @@ void report_boxes(RecordingPrompts& prompts, const char* where)
     prompts.clear();
 }
 
-void run_profile(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds, int only_tab)
+void run_profile(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds, int only_tab,
+                 const QString& shots)
 {
     main.enter_mode(Mode::Profile);
+    // What the event loop would delete once the menu handler returned (the please-wait window).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QPointer<graphtests> w = qobject_cast<graphtests*>(main.open_mode_window());
     if (!w) {
         std::printf("profile: the window did not open\n");
@@ -175,15 +190,19 @@ void run_profile(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPr
                     qPrintable(QStringLiteral("\"%1\"").arg(w->SSTab1->tabText(tab).replace(QStringLiteral("&&"), QStringLiteral("&")))),
                     traces / s, s / std::max(1, traces) * 1e6, frames.paints / s);
         report_boxes(prompts, "profile run");
+        shoot(main, shots, QStringLiteral("profile_tab%1.png").arg(tab));
     }
     if (w)
         w->menuExit_Click();
     settle(200);
 }
 
-void run_readout(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds)
+void run_readout(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds,
+                 const QString& shots)
 {
     main.enter_mode(Mode::Readout);
+    // What the event loop would delete once the menu handler returned (the please-wait window).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QPointer<readout_spd> w = qobject_cast<readout_spd*>(main.open_mode_window());
     if (!w) {
         std::printf("readout: the window did not open\n");
@@ -225,6 +244,8 @@ void run_readout(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPr
                         s / std::max(1L, readings) * 1e6, frames.paints / s);
             report_boxes(prompts, "readout run");
         }
+        if (count == 1)
+            shoot(main, shots, QStringLiteral("readout.png"));
         if (w && w->fast_mode)
             w->menuFastMode_Click();
     }
@@ -245,6 +266,7 @@ int main(int argc, char** argv)
     double seconds = 2;
     int only_tab = -1;
     QByteArray only;
+    QString shots;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--size")) {
             int wd = 0, ht = 0;
@@ -252,6 +274,8 @@ int main(int argc, char** argv)
                 size = QSize(wd, ht);
         } else if (!std::strcmp(argv[i], "--tab")) {
             only_tab = std::atoi(argv[i + 1]);
+        } else if (!std::strcmp(argv[i], "--shot")) {
+            shots = QString::fromLocal8Bit(argv[i + 1]);
         } else if (!std::strcmp(argv[i], "--only")) {
             only = argv[i + 1];
         } else if (!std::strcmp(argv[i], "--seconds")) {
@@ -297,9 +321,9 @@ int main(int argc, char** argv)
     place(*main_window, size);
     settle(300);
     if (only.isEmpty() || only == "profile")
-        run_profile(*main_window, bench, clock, prompts, seconds, only_tab);
+        run_profile(*main_window, bench, clock, prompts, seconds, only_tab, shots);
     if (only.isEmpty() || only == "readout")
-        run_readout(*main_window, bench, clock, prompts, seconds);
+        run_readout(*main_window, bench, clock, prompts, seconds, shots);
     delete main_window;
     QCoreApplication::processEvents();
     install_platform(Platform{});
