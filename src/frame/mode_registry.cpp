@@ -2,6 +2,7 @@
 
 #include "profile/graphtests.h"
 #include "readout/readout_spd.h"
+#include "sweep/srcswp.h"
 
 #include <map>
 
@@ -24,4 +25,5 @@ void register_all_modes()
     // Each mode folder adds its window here.
     set_mode_factory(Mode::Readout, [] { return new readout_spd; });
     set_mode_factory(Mode::Profile, [] { return new graphtests; });
+    set_mode_factory(Mode::SourceSweep, [] { return new srcswp; });
 }

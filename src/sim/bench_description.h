@@ -19,6 +19,8 @@ struct BenchDescription {
     int generator_address = 5;
     // Identity reply to "OI": begins with the series number.
     QString generator_identity = QStringLiteral("4717A, 10 MHz - 20 GHz, REV 3.1");
+    // Fixture of the source-sweep bench: "through" or "band-pass".
+    QString sweep_fixture = QStringLiteral("through");
     // Seed of every noise source.
     quint32 seed = 12345;
     // Modem phone book: the number that reaches this meter.

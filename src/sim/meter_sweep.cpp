@@ -1,0 +1,235 @@
+#include "sim/meter_sweep.h"
+
+#include "frame/trace_block.h"
+#include "sim/meter_profile.h"
+#include "sim/sim_generator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sim_sweep {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::map<const SimMeter*, SweepBench>& benches()
+{
+    static std::map<const SimMeter*, SweepBench> table;
+    return table;
+}
+
+class ThroughPath : public SweepPath {
+public:
+    std::optional<double> at_sensor(const QString& sensor, double, double source_dbm) const override
+    {
+        if (sensor != QLatin1String("A"))
+            return std::nullopt;
+        return source_dbm;
+    }
+};
+
+class BandPassPath : public SweepPath {
+public:
+    std::optional<double> at_sensor(const QString& sensor, double f_hz, double source_dbm) const override
+    {
+        if (sensor != QLatin1String("A"))
+            return std::nullopt;
+        return source_dbm + band_pass_db(f_hz);
+    }
+};
+
+double lerp_table(const std::vector<std::pair<double, double>>& table, double f)
+{
+    if (table.empty())
+        return 0.0;
+    if (f <= table.front().first)
+        return table.front().second;
+    if (f >= table.back().first)
+        return table.back().second;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (f <= table[i].first) {
+            const auto& [f0, v0] = table[i - 1];
+            const auto& [f1, v1] = table[i];
+            return f1 == f0 ? v1 : v0 + (v1 - v0) * (f - f0) / (f1 - f0);
+        }
+    }
+    return table.back().second;
+}
+
+double setting_number(const SimMeter& m, const QString& key)
+{
+    return SimMeter::number_arg(m.value(key));
+}
+
+// The source at point i of n: frequency and level, or none when the generator puts nothing out there.
+struct Source {
+    double f_hz = 0;
+    double dbm = 0;
+};
+
+std::optional<Source> source_at(const SimMeter& meter, const SimGenerator& gen, int i)
+{
+    if (!gen.rf_on)
+        return std::nullopt;
+    const double share = double(i) / trace_block::kPoints;
+    const bool level_axis = meter.value(QStringLiteral("SRCMOD")).trimmed().toUpper() == QLatin1String("POWER");
+    const QString mode = gen.sweep_mode;
+    const bool freq_sweep = mode == QLatin1String("SWP") || mode == QLatin1String("SSP");
+    const double f1 = gen.number(QStringLiteral("F1")), f2 = gen.number(QStringLiteral("F2"));
+    const double l1 = gen.number(QStringLiteral("L1")), l2 = gen.number(QStringLiteral("L2"));
+    Source s{gen.frequency_hz, gen.level_dbm};
+    if (freq_sweep) {
+        s.f_hz = f1 + share * (f2 - f1);
+        if (!level_axis) {
+            const double start = setting_number(meter, QStringLiteral("SRCSTFRQ"));
+            const double stop = setting_number(meter, QStringLiteral("SRCSPFRQ"));
+            s.f_hz = start + share * (stop - start);
+            if (s.f_hz < std::min(f1, f2) - 1.0 || s.f_hz > std::max(f1, f2) + 1.0)
+                return std::nullopt;
+        }
+    } else if (mode == QLatin1String("LSP")) {
+        s.dbm = l1 + share * (l2 - l1);
+        if (level_axis) {
+            const double start = setting_number(meter, QStringLiteral("SRCSTPWR"));
+            const double stop = setting_number(meter, QStringLiteral("SRCSPPWR"));
+            s.dbm = start + share * (stop - start);
+            if (s.dbm < std::min(l1, l2) - 1e-9 || s.dbm > std::max(l1, l2) + 1e-9)
+                return std::nullopt;
+        }
+    }
+    s.dbm += source_flatness_db(s.f_hz);
+    return s;
+}
+
+double offset_db(SimMeter& meter, const SweepBench& bench, const QString& sensor, double f_hz)
+{
+    const QString kind = meter.value(QStringLiteral("OFFTYP ") + sensor).trimmed().toUpper();
+    if (kind == QLatin1String("FIXED"))
+        return setting_number(meter, QStringLiteral("OFFFIX ") + sensor);
+    if (kind == QLatin1String("TABLE")) {
+        const int n = int(setting_number(meter, QStringLiteral("OFFTBL ") + sensor));
+        const auto it = bench.offset_tables.find(n);
+        return it == bench.offset_tables.end() ? 0.0 : lerp_table(it->second, f_hz);
+    }
+    return 0.0;
+}
+
+double cal_factor_frequency(const SimMeter& meter, const QString& sensor, double f_hz)
+{
+    if (meter.value(QStringLiteral("CFSRC ") + sensor).trimmed().toUpper() == QLatin1String("VGHZ"))
+        return f_hz;
+    return setting_number(meter, QStringLiteral("CFFRQ ") + sensor);
+}
+
+}  // namespace
+
+double source_flatness_db(double f_hz)
+{
+    const double ghz = f_hz / 1e9;
+    return 0.4 * std::sin(2 * kPi * ghz / 3.0) - 0.05 * ghz;
+}
+
+double band_pass_db(double f_hz)
+{
+    if (f_hz <= 0)
+        return -200.0;
+    const double x = (f_hz / kBandPassCentreHz - kBandPassCentreHz / f_hz) * kBandPassCentreHz / kBandPassWidthHz;
+    return -kBandPassLossDb - 10.0 * std::log10(1.0 + std::pow(x * x, 3));
+}
+
+double sensor_response_db(const QString& sensor, double f_hz)
+{
+    const double ghz = f_hz / 1e9;
+    const double tilt = sensor == QLatin1String("B") ? -0.03 : -0.02;
+    return tilt * ghz + 0.15 * std::cos(2 * kPi * ghz / 5.0);
+}
+
+SweepBench& bench_of(SimMeter& meter) { return benches()[&meter]; }
+
+std::shared_ptr<SweepPath> fixture_path(Fixture fixture)
+{
+    if (fixture == Fixture::BandPass)
+        return std::make_shared<BandPassPath>();
+    return std::make_shared<ThroughPath>();
+}
+
+std::array<double, 200> sweep_trace(SimMeter& meter)
+{
+    SweepBench& bench = bench_of(meter);
+    const std::shared_ptr<SweepPath> path = bench.path ? bench.path : fixture_path(bench.fixture);
+    const sim_profile::CaptureSettings settings = sim_profile::capture_settings(meter);
+    const SimGenerator* gen = meter.generator();
+    const auto reading = [&](const QString& sensor, const std::optional<Source>& src) {
+        if (!meter.sensor_fitted(sensor))
+            return sim_profile::kMissingSensorDbm;
+        double p = bench.floor_dbm;
+        if (src) {
+            if (const auto in = path->at_sensor(sensor, src->f_hz, src->dbm)) {
+                const double fc = cal_factor_frequency(meter, sensor, src->f_hz);
+                p = *in + sensor_response_db(sensor, src->f_hz) - sensor_response_db(sensor, fc);
+                p += meter.zero_offset_db(sensor) + offset_db(meter, bench, sensor, src->f_hz);
+            }
+        }
+        if (bench.noise_db > 0)
+            p += meter.noise(bench.noise_db);
+        return std::max(p, bench.floor_dbm);
+    };
+    std::array<double, 200> out{};
+    for (int i = 0; i < trace_block::kPoints; ++i) {
+        const std::optional<Source> src = gen ? source_at(meter, *gen, i) : std::nullopt;
+        const double a = reading(QStringLiteral("A"), src);
+        const double b = settings.channel == QLatin1String("A") ? 0.0 : reading(QStringLiteral("B"), src);
+        double v = a;
+        if (settings.channel == QLatin1String("B"))
+            v = b;
+        else if (settings.channel == QLatin1String("A-B"))
+            v = a - b;
+        else if (settings.channel == QLatin1String("B-A"))
+            v = b - a;
+        out[std::size_t(i)] = v;
+    }
+    return out;
+}
+
+double sweep_time_s(const SimGenerator& gen)
+{
+    const QString mode = gen.sweep_mode;
+    double t = kCwSweepS;
+    if (mode == QLatin1String("SWP"))
+        t = gen.number(QStringLiteral("SWT"));
+    else if (mode == QLatin1String("SSP"))
+        t = (gen.number(QStringLiteral("SNS")) + 1) * gen.number(QStringLiteral("SDT"));
+    else if (mode == QLatin1String("LSP"))
+        t = (gen.number(QStringLiteral("PNS")) + 1) * gen.number(QStringLiteral("PDT"));
+    return t > 0 ? t : kCwSweepS;
+}
+
+}  // namespace sim_sweep
+
+void install_sweep_commands(SimMeter& meter)
+{
+    using namespace sim_sweep;
+    SweepBench& bench = bench_of(meter);
+    bench = SweepBench{};
+    if (meter.bench().sweep_fixture.compare(QLatin1String("band-pass"), Qt::CaseInsensitive) == 0)
+        bench.fixture = Fixture::BandPass;
+    const QStringList inputs{QStringLiteral("A"), QStringLiteral("B")};
+    meter.setting(QStringLiteral("SRCSTPWR"), QStringLiteral("-10"));
+    meter.setting(QStringLiteral("SRCSPPWR"), QStringLiteral("10"));
+    meter.keyed_setting(QStringLiteral("OFFTBL"), inputs, QStringLiteral("0"));
+    sim_profile::add_trace_mode(meter, QStringLiteral("SRCSWP"), [](SimMeter& m, const SimMeter::Command&) {
+        const SweepBench& b = bench_of(m);
+        const int sweeps = sim_profile::capture_settings(m).averages;
+        std::array<double, 200> sum{};
+        for (int n = 0; n < sweeps; ++n) {
+            const std::array<double, 200> one = sweep_trace(m);
+            for (std::size_t k = 0; k < sum.size(); ++k)
+                sum[k] += one[k];
+        }
+        std::array<qint32, trace_block::kPoints> values{};
+        for (std::size_t k = 0; k < values.size(); ++k)
+            values[k] = qint32(std::lround(sum[k] / sweeps * 1024.0));
+        const double sweep_s = m.generator() ? sweep_time_s(*m.generator()) : kCwSweepS;
+        m.reply_raw(make_trace_block(values), sweeps * sweep_s * 1000.0 + b.processing_ms);
+    });
+}
