@@ -911,6 +911,8 @@ bool srcswp::run_pass(int& run_once_count)
                               Prompts::Icon::None, QStringLiteral(" Problem"));
         return false;
     }
+    // Stop, the window's other commands and the timer act between passes.
+    clk().yield();
     return true;
 }
 
@@ -1001,6 +1003,15 @@ void srcswp::box_changed(Box box, QLineEdit* edit)
     if (const auto command = box_command(box, text))
         send_generator(*command);
     const double v = numtext::val(text);
+    // The meter's x axis follows the range of the sweep in use, so the points stay where the axis says.
+    const bool range_box = box == Box::AnalogStart || box == Box::AnalogStop || box == Box::StepStart ||
+                           box == Box::StepStop || box == Box::LevelStart || box == Box::LevelStop;
+    const bool in_use = level_sweep == 1 ? (box == Box::LevelStart || box == Box::LevelStop)
+                                         : (sweep_type == Step ? (box == Box::StepStart || box == Box::StepStop)
+                                                               : (box == Box::AnalogStart || box == Box::AnalogStop));
+    if (range_box && in_use)
+        if (const auto range = meter_range_command(fields(), level_sweep == 1, sweep_type))
+            send_meter(*range);
     switch (box) {
     case Box::AnalogStart:
     case Box::StepStart:

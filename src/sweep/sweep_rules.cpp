@@ -54,6 +54,19 @@ QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int swe
     return out;
 }
 
+std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type)
+{
+    if (level_sweep)
+        return QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop;
+    if (sweep_type == Cw)
+        return std::nullopt;
+    const QString& start = sweep_type == Step ? f.step_start : f.analog_start;
+    const QString& stop = sweep_type == Step ? f.step_stop : f.analog_stop;
+    if (!(numtext::val(start) > 0) || !(numtext::val(stop) > 0))
+        return std::nullopt;
+    return meter_sweep_commands(f, false, sweep_type).last();
+}
+
 std::optional<QString> box_command(Box box, const QString& text)
 {
     struct Rule {

@@ -42,6 +42,10 @@ QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on);
 // The meter's source-sweep mode and range.
 QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type);
 
+// The meter's range alone, for a change of a start or stop box of the sweep in use; none in a CW
+// frequency sweep or while a frequency end is not above 0.
+std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type);
+
 // A box of the "Sweeper" tab whose every change programs the generator.
 enum class Box {
     AnalogStart, AnalogStop, AnalogTime, CwFreq, StepStart, StepStop, StepSteps, StepDwell,
