@@ -1,6 +1,7 @@
 // The source-sweep window on the simulated bench: set-up and teardown on the wire, each sweep kind's
 // programming, the meter settings, the run loop, the calibration through the fixtures, the cursor and
 // zoom commands and the data file.
+#include "frame/data_file.h"
 #include "frame/mode_registry.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
@@ -11,10 +12,13 @@
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
 #include "sweep/srcswp.h"
+#include "util/number_text.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,6 +110,7 @@ private slots:
     void band_pass_recovered_after_a_calibration_through_the_through_fixture();
     void cursors_zoom_and_centring_in_frequency_and_level_sweeps();
     void amplifier_tab();
+    void data_file_lines();
 };
 
 void SweepTest::load_on_gpib_with_the_makers_generator()
@@ -594,6 +599,50 @@ void SweepTest::amplifier_tab()
     w1->SSTab1->setCurrentIndex(5);
     QVERIFY(w1->Single_label->isVisible() && !w1->AmpFrame->isVisible() && !w1->Amp_Label->isVisible());
     close_window(w1);
+}
+
+void SweepTest::data_file_lines()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    QTemporaryDir dir;
+    const QString name = dir.filePath("sweep");
+    // Nothing to save before a trace has come.
+    w->menuSaveGraph_Click();
+    QCOMPARE(tb.prompts.boxes(), QStringList({"You have no graph to save!"}));
+    QCOMPARE(tb.prompts.calls.back().title, Prompts::default_title());
+    analog_sweep(w, "2", "4");
+    w->menuRunOnce_Click();
+    // A cancelled dialog writes nothing.
+    tb.prompts.clear();
+    w->menuSaveGraph_Click();
+    QCOMPARE(tb.prompts.calls.size(), std::size_t(1));
+    QVERIFY(!QFile::exists(name + ".TXT"));
+    const QString caption = w->windowTitle();
+    QString caption_while_saving;
+    tb.prompts.file_names.push_back(name);
+    tb.clear_log();
+    tb.clock.on_yield = [&] { caption_while_saving = w->windowTitle(); };
+    w->menuSaveGraph_Click();
+    tb.clock.on_yield = nullptr;
+    QCOMPARE(caption_while_saving, QString("Please Wait....Saving Graph Data"));
+    QCOMPARE(w->windowTitle(), caption);
+    QFile file(name + ".TXT");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
+    QCOMPARE(lines.size(), 1 + 1 + 7 + 1 + 200 + 1);
+    QCOMPARE(lines[0] + "\r\n", data_file::short_date_time_line(tb.clock.date_time()));
+    QCOMPARE(lines.mid(1, 9), QStringList({"", "Power Meter Model: \tRQ5822K", "Serial Number: \t101507",
+                                           "Software version: \t1.12", "Sensor A Type: \tRQ5531",
+                                           "Sensor A Ser.  \t8841", "Sensor B Type: \tRQ5531", "Sensor B Ser.  \t8842",
+                                           "Point\tFreq Start\tFreq End\tdBm Average"}));
+    const auto row = [&](int i, const QString& start, const QString& end) {
+        return QString(" %1 %2 %3 %4 ").arg(i).arg(start, end, numtext::str_single(w->graph_trace[std::size_t(i)] / 1024.0f));
+    };
+    QCOMPARE(lines[10], row(0, " 2", " 2.01"));
+    QCOMPARE(lines[209], row(199, " 3.99", " 4"));
+    QCOMPARE(lines[210], QString());
+    close_window(w);
 }
 
 QTEST_MAIN(SweepTest)

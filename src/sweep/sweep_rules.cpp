@@ -265,9 +265,4 @@ QString data_file_body(const QString& identity_lines, bool level_sweep, double l
     return out;
 }
 
-QString with_txt(const QString& name)
-{
-    return name.right(4).toUpper() == QLatin1String(".TXT") ? name : name + QStringLiteral(".TXT");
-}
-
 }  // namespace sweep_rules

@@ -137,7 +137,5 @@ private:
 // column header and 200 rows, each line ended by CR LF.
 QString data_file_body(const QString& identity_lines, bool level_sweep, double left, double right,
                        const float* trace);
-// The file name with ".TXT" appended unless it already ends so (in any case).
-QString with_txt(const QString& name);
 
 }  // namespace sweep_rules
