@@ -19,6 +19,8 @@ public:
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         window->setWindowTitle(QStringLiteral("Please Wait....Saving Graph Data"));
+        // Let the caption show before the meter is asked for its identity.
+        platform().clock->yield(true);
     }
     ~SavingScope()
     {
