@@ -301,10 +301,10 @@ void srcswp::build_tabs()
     avg_pwr_label = new QLabel(QStringLiteral("GHz"));
     auto* fg = new QGridLayout(Frame3);
     fg->addWidget(display_readout, 0, 0, 1, 3);
-    fg->addWidget(new QLabel(QStringLiteral("C1 PWR")), 1, 0);
+    fg->addWidget(new QLabel(QStringLiteral("Cursor 1")), 1, 0);
     fg->addWidget(cursor1_data, 1, 1);
     fg->addWidget(new QLabel(QStringLiteral("dB")), 1, 2);
-    fg->addWidget(new QLabel(QStringLiteral("C2 PWR")), 2, 0);
+    fg->addWidget(new QLabel(QStringLiteral("Cursor 2")), 2, 0);
     fg->addWidget(Cursor2_data, 2, 1);
     fg->addWidget(new QLabel(QStringLiteral("dB")), 2, 2);
     fg->addWidget(new QLabel(QStringLiteral("Delta PWR")), 3, 0);
@@ -705,15 +705,21 @@ void srcswp::Form_Resize()
     top_y_axis->move(4, top);
     bottom_y_axis->move(4, top + gh - box_h);
     y_unit_label->move(4 + (top_y_axis->width() - y_unit_label->sizeHint().width()) / 2, top + gh / 2 - box_h / 2);
-    const int below = top + gh + 6;
-    left_x_axis->move(left, below);
-    x_lh_label->move(left + left_x_axis->width() + 4, below + 3);
-    right_x_axis->move(left + gw - right_x_axis->width() - x_rh_label->sizeHint().width() - 4, below);
-    x_rh_label->move(left + gw - x_rh_label->sizeHint().width(), below + 3);
+    place_x_axis_boxes();
     draw_graph();
     update_cursor_data();
     setWindowTitle(QStringLiteral("Graphical display screen"));
     in_resize_ = false;
+}
+
+void srcswp::place_x_axis_boxes()
+{
+    const QRect g = graph->geometry();
+    const int below = g.bottom() + 7;
+    left_x_axis->move(g.left(), below);
+    x_lh_label->move(g.left() + left_x_axis->width() + 4, below + 3);
+    x_rh_label->move(g.right() - x_rh_label->width(), below + 3);
+    right_x_axis->move(x_rh_label->x() - right_x_axis->width() - 4, below);
 }
 
 // ============================================================================================== menus
@@ -1245,6 +1251,9 @@ void srcswp::update_screen_x_axis()
         x_lh_label->setText(QStringLiteral("dBm"));
         x_rh_label->setText(QStringLiteral("dBm"));
     }
+    x_lh_label->adjustSize();
+    x_rh_label->adjustSize();
+    place_x_axis_boxes();
     clk().yield();
 }
 

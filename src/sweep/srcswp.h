@@ -237,6 +237,7 @@ private:
     // Writes a new sweep range into the boxes of the current sweep (nothing in a CW frequency sweep).
     void write_sweep_range(double start, double stop);
     void single_run_when_idle();
+    void place_x_axis_boxes();
     QWidget* form_ = nullptr;
     QPointer<PleaseWait> please_wait_;
     bool run_active_ = false;
