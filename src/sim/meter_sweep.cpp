@@ -61,64 +61,94 @@ double setting_number(const SimMeter& m, const QString& key)
     return SimMeter::number_arg(m.value(key));
 }
 
-// The source at point i of n: frequency and level, or none when the generator puts nothing out there.
+// What a sweep reads from the meter's and the generator's settings, once a sweep.
+struct SweepState {
+    bool rf_on = false;
+    bool level_axis = false;
+    bool freq_sweep = false;
+    bool level_sweep = false;
+    double f1 = 0, f2 = 0, l1 = 0, l2 = 0;
+    double cw_hz = 0, level_dbm = 0;
+    double axis_start = 0, axis_stop = 0;
+};
+
+struct SensorState {
+    bool fitted = false;
+    bool cal_at_point = false;  // cal factor at the point's own frequency
+    double cal_hz = 0;
+    double zero_db = 0;
+    int offset_kind = 0;  // 0 none, 1 fixed, 2 table
+    double offset_fixed = 0;
+    const std::vector<std::pair<double, double>>* table = nullptr;
+};
+
+SweepState sweep_state(const SimMeter& meter, const SimGenerator& gen)
+{
+    SweepState s;
+    s.rf_on = gen.rf_on;
+    s.level_axis = meter.value(QStringLiteral("SRCMOD")).trimmed().toUpper() == QLatin1String("POWER");
+    s.freq_sweep = gen.sweep_mode == QLatin1String("SWP") || gen.sweep_mode == QLatin1String("SSP");
+    s.level_sweep = gen.sweep_mode == QLatin1String("LSP");
+    s.f1 = gen.number(QStringLiteral("F1"));
+    s.f2 = gen.number(QStringLiteral("F2"));
+    s.l1 = gen.number(QStringLiteral("L1"));
+    s.l2 = gen.number(QStringLiteral("L2"));
+    s.cw_hz = gen.frequency_hz;
+    s.level_dbm = gen.level_dbm;
+    s.axis_start = setting_number(meter, s.level_axis ? QStringLiteral("SRCSTPWR") : QStringLiteral("SRCSTFRQ"));
+    s.axis_stop = setting_number(meter, s.level_axis ? QStringLiteral("SRCSPPWR") : QStringLiteral("SRCSPFRQ"));
+    return s;
+}
+
+SensorState sensor_state(SimMeter& meter, const SweepBench& bench, const QString& sensor)
+{
+    SensorState s;
+    s.fitted = meter.sensor_fitted(sensor);
+    s.cal_at_point = meter.value(QStringLiteral("CFSRC ") + sensor).trimmed().toUpper() == QLatin1String("VGHZ");
+    s.cal_hz = setting_number(meter, QStringLiteral("CFFRQ ") + sensor);
+    s.zero_db = meter.zero_offset_db(sensor);
+    const QString kind = meter.value(QStringLiteral("OFFTYP ") + sensor).trimmed().toUpper();
+    if (kind == QLatin1String("FIXED")) {
+        s.offset_kind = 1;
+        s.offset_fixed = setting_number(meter, QStringLiteral("OFFFIX ") + sensor);
+    } else if (kind == QLatin1String("TABLE")) {
+        s.offset_kind = 2;
+        const auto it = bench.offset_tables.find(int(setting_number(meter, QStringLiteral("OFFTBL ") + sensor)));
+        if (it != bench.offset_tables.end())
+            s.table = &it->second;
+    }
+    return s;
+}
+
+// The source at point i: frequency and level, or none when the generator puts nothing out there.
 struct Source {
     double f_hz = 0;
     double dbm = 0;
 };
 
-std::optional<Source> source_at(const SimMeter& meter, const SimGenerator& gen, int i)
+std::optional<Source> source_at(const SweepState& st, int i)
 {
-    if (!gen.rf_on)
+    if (!st.rf_on)
         return std::nullopt;
     const double share = double(i) / trace_block::kPoints;
-    const bool level_axis = meter.value(QStringLiteral("SRCMOD")).trimmed().toUpper() == QLatin1String("POWER");
-    const QString mode = gen.sweep_mode;
-    const bool freq_sweep = mode == QLatin1String("SWP") || mode == QLatin1String("SSP");
-    const double f1 = gen.number(QStringLiteral("F1")), f2 = gen.number(QStringLiteral("F2"));
-    const double l1 = gen.number(QStringLiteral("L1")), l2 = gen.number(QStringLiteral("L2"));
-    Source s{gen.frequency_hz, gen.level_dbm};
-    if (freq_sweep) {
-        s.f_hz = f1 + share * (f2 - f1);
-        if (!level_axis) {
-            const double start = setting_number(meter, QStringLiteral("SRCSTFRQ"));
-            const double stop = setting_number(meter, QStringLiteral("SRCSPFRQ"));
-            s.f_hz = start + share * (stop - start);
-            if (s.f_hz < std::min(f1, f2) - 1.0 || s.f_hz > std::max(f1, f2) + 1.0)
+    Source s{st.cw_hz, st.level_dbm};
+    if (st.freq_sweep) {
+        s.f_hz = st.f1 + share * (st.f2 - st.f1);
+        if (!st.level_axis) {
+            s.f_hz = st.axis_start + share * (st.axis_stop - st.axis_start);
+            if (s.f_hz < std::min(st.f1, st.f2) - 1.0 || s.f_hz > std::max(st.f1, st.f2) + 1.0)
                 return std::nullopt;
         }
-    } else if (mode == QLatin1String("LSP")) {
-        s.dbm = l1 + share * (l2 - l1);
-        if (level_axis) {
-            const double start = setting_number(meter, QStringLiteral("SRCSTPWR"));
-            const double stop = setting_number(meter, QStringLiteral("SRCSPPWR"));
-            s.dbm = start + share * (stop - start);
-            if (s.dbm < std::min(l1, l2) - 1e-9 || s.dbm > std::max(l1, l2) + 1e-9)
+    } else if (st.level_sweep) {
+        s.dbm = st.l1 + share * (st.l2 - st.l1);
+        if (st.level_axis) {
+            s.dbm = st.axis_start + share * (st.axis_stop - st.axis_start);
+            if (s.dbm < std::min(st.l1, st.l2) - 1e-9 || s.dbm > std::max(st.l1, st.l2) + 1e-9)
                 return std::nullopt;
         }
     }
     s.dbm += source_flatness_db(s.f_hz);
     return s;
-}
-
-double offset_db(SimMeter& meter, const SweepBench& bench, const QString& sensor, double f_hz)
-{
-    const QString kind = meter.value(QStringLiteral("OFFTYP ") + sensor).trimmed().toUpper();
-    if (kind == QLatin1String("FIXED"))
-        return setting_number(meter, QStringLiteral("OFFFIX ") + sensor);
-    if (kind == QLatin1String("TABLE")) {
-        const int n = int(setting_number(meter, QStringLiteral("OFFTBL ") + sensor));
-        const auto it = bench.offset_tables.find(n);
-        return it == bench.offset_tables.end() ? 0.0 : lerp_table(it->second, f_hz);
-    }
-    return 0.0;
-}
-
-double cal_factor_frequency(const SimMeter& meter, const QString& sensor, double f_hz)
-{
-    if (meter.value(QStringLiteral("CFSRC ") + sensor).trimmed().toUpper() == QLatin1String("VGHZ"))
-        return f_hz;
-    return setting_number(meter, QStringLiteral("CFFRQ ") + sensor);
 }
 
 }  // namespace
@@ -159,26 +189,35 @@ std::array<double, 200> sweep_trace(SimMeter& meter)
     const std::shared_ptr<SweepPath> path = bench.path ? bench.path : fixture_path(bench.fixture);
     const sim_profile::CaptureSettings settings = sim_profile::capture_settings(meter);
     const SimGenerator* gen = meter.generator();
-    const auto reading = [&](const QString& sensor, const std::optional<Source>& src) {
-        if (!meter.sensor_fitted(sensor))
+    const SweepState st = gen ? sweep_state(meter, *gen) : SweepState{};
+    const QString names[2] = {QStringLiteral("A"), QStringLiteral("B")};
+    const SensorState sensors[2] = {sensor_state(meter, bench, names[0]), sensor_state(meter, bench, names[1])};
+    const auto reading = [&](int k, const std::optional<Source>& src) {
+        const SensorState& sn = sensors[k];
+        if (!sn.fitted)
             return sim_profile::kMissingSensorDbm;
         double p = bench.floor_dbm;
         if (src) {
-            if (const auto in = path->at_sensor(sensor, src->f_hz, src->dbm)) {
-                const double fc = cal_factor_frequency(meter, sensor, src->f_hz);
-                p = *in + sensor_response_db(sensor, src->f_hz) - sensor_response_db(sensor, fc);
-                p += meter.zero_offset_db(sensor) + offset_db(meter, bench, sensor, src->f_hz);
+            if (const auto in = path->at_sensor(names[k], src->f_hz, src->dbm)) {
+                const double fc = sn.cal_at_point ? src->f_hz : sn.cal_hz;
+                p = *in + sensor_response_db(names[k], src->f_hz) - sensor_response_db(names[k], fc) + sn.zero_db;
+                if (sn.offset_kind == 1)
+                    p += sn.offset_fixed;
+                else if (sn.offset_kind == 2 && sn.table)
+                    p += lerp_table(*sn.table, src->f_hz);
             }
         }
         if (bench.noise_db > 0)
             p += meter.noise(bench.noise_db);
         return std::max(p, bench.floor_dbm);
     };
+    const bool need_a = settings.channel != QLatin1String("B");
+    const bool need_b = settings.channel != QLatin1String("A");
     std::array<double, 200> out{};
     for (int i = 0; i < trace_block::kPoints; ++i) {
-        const std::optional<Source> src = gen ? source_at(meter, *gen, i) : std::nullopt;
-        const double a = reading(QStringLiteral("A"), src);
-        const double b = settings.channel == QLatin1String("A") ? 0.0 : reading(QStringLiteral("B"), src);
+        const std::optional<Source> src = gen ? source_at(st, i) : std::nullopt;
+        const double a = need_a ? reading(0, src) : 0.0;
+        const double b = need_b ? reading(1, src) : 0.0;
         double v = a;
         if (settings.channel == QLatin1String("B"))
             v = b;
