@@ -126,7 +126,7 @@ struct Source {
     double dbm = 0;
 };
 
-std::optional<Source> source_at(const SweepState& st, int i)
+std::optional<Source> source_at(const SweepState& st, bool flatness, int i)
 {
     if (!st.rf_on)
         return std::nullopt;
@@ -147,7 +147,8 @@ std::optional<Source> source_at(const SweepState& st, int i)
                 return std::nullopt;
         }
     }
-    s.dbm += source_flatness_db(s.f_hz);
+    if (flatness)
+        s.dbm += source_flatness_db(s.f_hz);
     return s;
 }
 
@@ -187,7 +188,11 @@ std::array<double, 200> sweep_trace(SimMeter& meter)
 {
     SweepBench& bench = bench_of(meter);
     const std::shared_ptr<SweepPath> path = bench.path ? bench.path : fixture_path(bench.fixture);
-    const sim_profile::CaptureSettings settings = sim_profile::capture_settings(meter);
+    QString channel = meter.value(QStringLiteral("CHCFG 1")).toUpper().remove(QLatin1Char(' '));
+    if (channel == QLatin1String("B/A"))
+        channel = QStringLiteral("B-A");  // a ratio of powers is a difference in dB
+    else if (channel != QLatin1String("B") && channel != QLatin1String("A-B") && channel != QLatin1String("B-A"))
+        channel = QStringLiteral("A");
     const SimGenerator* gen = meter.generator();
     const SweepState st = gen ? sweep_state(meter, *gen) : SweepState{};
     const QString names[2] = {QStringLiteral("A"), QStringLiteral("B")};
@@ -211,19 +216,19 @@ std::array<double, 200> sweep_trace(SimMeter& meter)
             p += meter.noise(bench.noise_db);
         return std::max(p, bench.floor_dbm);
     };
-    const bool need_a = settings.channel != QLatin1String("B");
-    const bool need_b = settings.channel != QLatin1String("A");
+    const bool need_a = channel != QLatin1String("B");
+    const bool need_b = channel != QLatin1String("A");
     std::array<double, 200> out{};
     for (int i = 0; i < trace_block::kPoints; ++i) {
-        const std::optional<Source> src = gen ? source_at(st, i) : std::nullopt;
+        const std::optional<Source> src = gen ? source_at(st, bench.source_flatness, i) : std::nullopt;
         const double a = need_a ? reading(0, src) : 0.0;
         const double b = need_b ? reading(1, src) : 0.0;
         double v = a;
-        if (settings.channel == QLatin1String("B"))
+        if (channel == QLatin1String("B"))
             v = b;
-        else if (settings.channel == QLatin1String("A-B"))
+        else if (channel == QLatin1String("A-B"))
             v = a - b;
-        else if (settings.channel == QLatin1String("B-A"))
+        else if (channel == QLatin1String("B-A"))
             v = b - a;
         out[std::size_t(i)] = v;
     }
@@ -256,6 +261,7 @@ void install_sweep_commands(SimMeter& meter)
     meter.setting(QStringLiteral("SRCSTPWR"), QStringLiteral("-10"));
     meter.setting(QStringLiteral("SRCSPPWR"), QStringLiteral("10"));
     meter.keyed_setting(QStringLiteral("OFFTBL"), inputs, QStringLiteral("0"));
+    meter.keyed_setting(QStringLiteral("CFUSEL"), inputs, QStringLiteral("0"));
     sim_profile::add_trace_mode(meter, QStringLiteral("SRCSWP"), [](SimMeter& m, const SimMeter::Command&) {
         const SweepBench& b = bench_of(m);
         const int sweeps = sim_profile::capture_settings(m).averages;

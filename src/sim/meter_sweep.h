@@ -60,6 +60,8 @@ struct SweepBench {
     Fixture fixture = Fixture::Through;
     // When set, replaces the fixture (a device under test between generator and sensors).
     std::shared_ptr<SweepPath> path;
+    // The generator's output flatness error; off for a source that is flat.
+    bool source_flatness = true;
     double floor_dbm = -70.0;
     double noise_db = 0.002;        // sigma of each point
     double processing_ms = 1.0;     // per reply

@@ -356,16 +356,7 @@ void srcswp::build_tabs()
 
     // Tab 5: the amplifier test.
     auto* page5 = new QWidget;
-    AmpFrame = new QGroupBox;
-    Amp_Label = new QLabel(kAmpNotAvailable);
-    Single_label =
-        new QLabel(QStringLiteral("Amp Gain/Compression test is only avialible on Dual Sensor Power meters."));
-    Single_label->hide();
-    auto* l5 = new QVBoxLayout(page5);
-    l5->addWidget(Amp_Label);
-    l5->addWidget(Single_label);
-    l5->addWidget(AmpFrame, 1);
-    AmpFrame->hide();
+    build_amp_tab(page5);
     SSTab1->addTab(page5, QStringLiteral("Amp Gain/Comp"));
 
     // Wiring. The generator boxes act on every change of their text, as the program's own writes do.
@@ -454,9 +445,7 @@ void srcswp::build_graph_frame()
     connect(graph, &CanvasWidget::mouse_move, this, [this](double x, double y, Qt::MouseButtons) { graph_MouseMove(x, y); });
     connect(graph, &CanvasWidget::mouse_up, this, [this](double, double, Qt::MouseButton) { guarded([this] { graph_MouseUp(); }); });
 
-    Amp_Graph_Frame = new QFrame(form_);
-    Amp_Graph_Frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    Amp_Graph_Frame->hide();
+    build_amp_graph();
 }
 
 Canvas& srcswp::graph_canvas() { return graph->canvas(); }
@@ -514,7 +503,7 @@ void srcswp::request_stop()
 
 void srcswp::closeEvent(QCloseEvent* event)
 {
-    if (run_active_) {
+    if (run_active_ || amp_test_active) {
         event->ignore();
         prompts().message_box(QStringLiteral("please stop the demo first."), Prompts::Buttons::Ok, Prompts::Icon::None,
                               QStringLiteral("Exit Source Sweep mode"));
@@ -706,8 +695,10 @@ void srcswp::Form_Resize()
     bottom_y_axis->move(4, top + gh - box_h);
     y_unit_label->move(4 + (top_y_axis->width() - y_unit_label->sizeHint().width()) / 2, top + gh / 2 - box_h / 2);
     place_x_axis_boxes();
+    layout_amp_graph();
     draw_graph();
     update_cursor_data();
+    Draw_Amp_Gaincomp_Graph();
     setWindowTitle(QStringLiteral("Graphical display screen"));
     in_resize_ = false;
 }
@@ -786,10 +777,13 @@ void srcswp::SSTab1_Click(int)
 {
     const int tab = SSTab1->currentIndex();
     const bool amp = tab == kAmpTab;
-    Sweep_Graph_Frame->setVisible(!amp);
-    Amp_Graph_Frame->setVisible(amp);
-    if (!amp)
+    if (!amp) {
+        // Leaving the amplifier tab shows the sweep graph again.
+        Sweep_Graph_Frame->show();
+        Amp_Graph_Frame->hide();
         return;
+    }
+    Show_CompFreq_Graph_Check_Click();
     if (single_channel) {
         Single_label->show();
         Amp_Label->hide();
@@ -927,6 +921,7 @@ void srcswp::extract_graph_data(long count)
     const TraceValues block = decode_trace_values(reply_buffer, count);
     cal.take(block, graph_trace);
     if (block.count > 0) {
+        ++traces_decoded;
         extremes = trace_extremes(graph_trace.data(), block.count);
         minmax_restart = true;
     }

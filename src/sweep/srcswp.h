@@ -1,6 +1,7 @@
 #pragma once
 #include "frame/mode_window.h"
 #include "frame/trace_block.h"
+#include "sweep/amp_rules.h"
 #include "sweep/sweep_rules.h"
 
 #include <QByteArray>
@@ -19,7 +20,9 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QProgressBar;
 class QRadioButton;
+class QScrollBar;
 class QStackedWidget;
 class QTabWidget;
 class QTimer;
@@ -96,7 +99,20 @@ public:
     void Zoom_Between_Click();
     void Zoom_out_Click();
 
+    // The amplifier test (tab 5).
+    // One point at the frequency set: true when a fresh trace was decoded.
+    bool do_amp_test();
+    void Run_amp_test_Click();
+    void Amp_Freq_Sweep_Check_Click();
+    void Show_CompFreq_Graph_Check_Click();
+    void Amp_Cursor_Scrollbar_Change();
+    void Draw_Amp_Gaincomp_Graph();
+    void Draw_Amp_Cursor();
+    void Save_Amp_test_button_Click();
+    void Help_picture_button_Click();
+
     Canvas& graph_canvas();
+    Canvas& amp_canvas();
     // A run is on the stack, from its first step to its last.
     bool run_active() const { return run_active_; }
 
@@ -125,6 +141,9 @@ public:
     int grabbed_cursor = 0;
     bool redraw_pending = false;
     bool amp_stop_requested = false;
+    amp_rules::Results amp_results;
+    bool amp_test_active = false;
+    int traces_decoded = 0;
 
     // ---- controls ----
     QMenu* menuFileBar;
@@ -210,14 +229,33 @@ public:
     QLabel* cur2_data;
     QLabel* diff_data;
     QLabel* mouse_posn;
-    // The amplifier graph's frame (tab 5).
+    // The amplifier test's controls and graph (tab 5).
+    QPushButton* Run_amp_test;
+    QCheckBox* Amp_Freq_Sweep_Check;
+    QLineEdit* Amp_Freq_Start;
+    QLineEdit* Amp_Freq_Stop;
+    QLineEdit* Amp_Freq_Step;
+    QCheckBox* Show_CompFreq_Graph_Check;
+    QPushButton* Save_Amp_test_button;
+    QPushButton* Help_picture_button;
+    QLabel* Gain_label;
+    QLabel* Compression_label;
+    QLabel* Amp_test_at_Freq;
+    QProgressBar* ProgressBar;
+    QLabel* progress_label;
+    QGroupBox* Amp_Freq_Frame;
     QFrame* Amp_Graph_Frame;
+    CanvasWidget* Amp_Graph;
+    QScrollBar* Amp_Cursor_Scrollbar;
+    QLabel* no_amp_test_data_label;
+    QLabel* Amp_Freq_Start_label;
+    QLabel* Amp_Freq_Stop_Label;
 
     QTimer* Timer1;
 
 protected:
     void request_stop() override;
-    bool refuse_close_while_busy() override { return run_active_; }
+    bool refuse_close_while_busy() override { return run_active_ || amp_test_active; }
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -238,6 +276,10 @@ private:
     void write_sweep_range(double start, double stop);
     void single_run_when_idle();
     void place_x_axis_boxes();
+    void build_amp_tab(QWidget* page);
+    void build_amp_graph();
+    void layout_amp_graph();
+    void set_amp_controls_enabled(bool on);
     QWidget* form_ = nullptr;
     QPointer<PleaseWait> please_wait_;
     bool run_active_ = false;
