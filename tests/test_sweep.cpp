@@ -584,8 +584,11 @@ void SweepTest::amplifier_tab()
     TestBench tb(TestBench::Link::Gpib);
     QPointer<srcswp> w = open_window(tb);
     w->SSTab1->setCurrentIndex(5);
-    QVERIFY(!w->Sweep_Graph_Frame->isVisible() && w->Amp_Graph_Frame->isVisible());
     QVERIFY(w->Amp_Label->isVisible() && !w->AmpFrame->isVisible());
+    // The amplifier graph in place of the sweep graph, and the sweep graph back on leaving the tab.
+    w->Show_CompFreq_Graph_Check->setChecked(true);
+    w->Show_CompFreq_Graph_Check_Click();
+    QVERIFY(!w->Sweep_Graph_Frame->isVisible() && w->Amp_Graph_Frame->isVisible());
     w->SSTab1->setCurrentIndex(1);
     QVERIFY(w->Sweep_Graph_Frame->isVisible() && !w->Amp_Graph_Frame->isVisible());
     close_window(w);
