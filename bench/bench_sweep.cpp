@@ -41,6 +41,7 @@ int main(int argc, char** argv)
     SimMeter& meter = bench.meter();
     meter.query_latency_ms = 0;
     sim_sweep::bench_of(meter).processing_ms = 0;
+    sim_sweep::bench_of(meter).instant = true;
     // The program is measured, not the simulated noise.
     sim_sweep::bench_of(meter).noise_db = 0;
 

@@ -7,6 +7,8 @@
 #include "sim/meter_sweep.h"
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
+#include "sim/sweep_amplifier.h"
+#include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
 
 #include <QCheckBox>
@@ -16,6 +18,8 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -52,6 +56,7 @@ class ScreensSweepTest : public QObject {
 private slots:
     void band_pass_frequency_sweep_with_cursors();
     void level_sweep();
+    void amplifier_tab_after_a_frequency_run_and_the_offset_window();
 };
 
 void ScreensSweepTest::band_pass_frequency_sweep_with_cursors()
@@ -117,6 +122,48 @@ void ScreensSweepTest::level_sweep()
     w->menuExit_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!w);
+}
+
+void ScreensSweepTest::amplifier_tab_after_a_frequency_run_and_the_offset_window()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    g().meter_model = "RQ5822K";
+    auto amp = std::make_shared<sim_sweep::AmplifierPath>();
+    amp->gain_slope_db_per_ghz = -0.4;
+    amp->p1_slope_db_per_ghz = 0.8;
+    amp->no_compression_low_ghz = 3.3;
+    amp->no_compression_high_ghz = 3.6;
+    sim_sweep::bench_of(tb.meter()).path = amp;
+    QPointer<srcswp> w = new srcswp;
+    w->resize(960, 700);
+    w->show();
+    QVERIFY(w->load());
+    w->RF_Output_Check->setChecked(true);
+    w->Level_type[1]->click();
+    w->Level_sweep_start->setText("-30");
+    w->level_sweep_stop->setText("0");
+    w->update_screen_x_axis();
+    w->SSTab1->setCurrentIndex(5);
+    w->Amp_Freq_Sweep_Check->setChecked(true);
+    w->Amp_Freq_Sweep_Check_Click();
+    w->Amp_Freq_Start->setText("1");
+    w->Amp_Freq_Stop->setText("6");
+    w->Amp_Freq_Step->setText("0.1");
+    w->Run_amp_test->click();
+    QCOMPARE(w->amp_results.count(), 51);
+    w->Show_CompFreq_Graph_Check->click();
+    w->Amp_Cursor_Scrollbar->setValue(20);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTest::qWait(50);
+    QVERIFY(w->grab().toImage().save(output_path("screen_sweep_amp_run.png")));
+    GainComp offsets;
+    offsets.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&offsets));
+    QTest::qWait(50);
+    QVERIFY(offsets.grab().toImage().save(output_path("screen_sweep_offsets.png")));
+    offsets.close();
+    w->menuExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(ScreensSweepTest)

@@ -274,7 +274,7 @@ void install_sweep_commands(SimMeter& meter)
         std::array<qint32, trace_block::kPoints> values{};
         for (std::size_t k = 0; k < values.size(); ++k)
             values[k] = qint32(std::lround(sum[k] / sweeps * 1024.0));
-        const double sweep_s = m.generator() ? sweep_time_s(*m.generator()) : kCwSweepS;
+        const double sweep_s = b.instant ? 0.0 : m.generator() ? sweep_time_s(*m.generator()) : kCwSweepS;
         m.reply_raw(make_trace_block(values), sweeps * sweep_s * 1000.0 + b.processing_ms);
     });
 }

@@ -65,6 +65,7 @@ struct SweepBench {
     double floor_dbm = -70.0;
     double noise_db = 0.002;        // sigma of each point
     double processing_ms = 1.0;     // per reply
+    bool instant = false;           // the sweep itself takes no time (benchmarks)
     // Offset tables by number: (frequency in Hz, offset in dB), in rising frequency; linear between
     // entries, the end values beyond them.
     std::map<int, std::vector<std::pair<double, double>>> offset_tables;

@@ -99,10 +99,10 @@ void GainComp::draw_diagram()
     c.scale(0, 0, 100, 40);
     c.cls();
     const QColor ink(0, 0, 0);
-    c.box(2, 14, 18, 24, ink, false);
-    c.set_current(3, 16);
+    c.box(1, 14, 24, 24, ink, false);
+    c.set_current(2, 16);
     c.print(QStringLiteral("Signal Generator"));
-    c.line(18, 19, 30, 19, ink);
+    c.line(24, 19, 30, 19, ink);
     c.box(30, 16, 38, 22, ink, false);  // coupler
     c.line(34, 22, 34, 32, ink);
     c.set_current(30, 33);

@@ -27,7 +27,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -630,8 +632,15 @@ void srcswp::Form_Load()
         update_gate_width();
     }
     // 13.
-    if (gs.other_synth)
+    if (gs.other_synth) {
         SSTab1->setTabEnabled(2, false);
+        // Another make of generator: one frequency only, the one the user states.
+        Amp_Freq_Frame->setTitle(QStringLiteral("Use the 'Start Freq' to state the frequency of the power"));
+        Amp_Freq_Sweep_Check->hide();
+        for (QWidget* w : std::initializer_list<QWidget*>{Show_CompFreq_Graph_Check, Amp_Freq_Stop, Amp_Freq_Step,
+                                                          Save_Amp_test_button})
+            w->setEnabled(false);
+    }
     // 14.
     if (single_channel) {
         const QSignalBlocker block(Chan_Config_combo);

@@ -44,7 +44,8 @@ QLineEdit* amp_box(const QString& text)
 QLabel* value_label(const QString& text)
 {
     auto* l = new QLabel(text);
-    l->setMinimumWidth(90);
+    // A fixed size: a new reading repaints the label only, not the whole tab.
+    l->setFixedSize(96, 24);
     l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     return l;
 }
@@ -176,10 +177,12 @@ void srcswp::set_amp_controls_enabled(bool on)
 {
     for (int tab = 0; tab < kAmpTab; ++tab)
         SSTab1->setTabEnabled(tab, on && (tab != 1 || g().maker_synth) && (tab != 2 || !g().other_synth));
-    for (QWidget* w : std::initializer_list<QWidget*>{Amp_Freq_Frame, Help_picture_button, Save_Amp_test_button,
-                                                      Show_CompFreq_Graph_Check, Amp_Freq_Start, Amp_Freq_Stop,
-                                                      Amp_Freq_Step, Amp_Freq_Sweep_Check})
+    const bool other = g().other_synth;
+    for (QWidget* w : std::initializer_list<QWidget*>{Amp_Freq_Frame, Help_picture_button, Amp_Freq_Start, Amp_Freq_Sweep_Check})
         w->setEnabled(on);
+    // With another make of generator these stay off.
+    for (QWidget* w : std::initializer_list<QWidget*>{Save_Amp_test_button, Show_CompFreq_Graph_Check, Amp_Freq_Stop, Amp_Freq_Step})
+        w->setEnabled(on && !other);
     menuRunOnce->setEnabled(on);
     menuRunCont->setEnabled(on);
 }
