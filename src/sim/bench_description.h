@@ -21,6 +21,8 @@ struct BenchDescription {
     QString generator_identity = QStringLiteral("4717A, 10 MHz - 20 GHz, REV 3.1");
     // Fixture of the source-sweep bench: "through" or "band-pass".
     QString sweep_fixture = QStringLiteral("through");
+    // A TDMA frame source wired to the meter's external trigger input and sensor A (see meter_gsm.h).
+    bool tdma_frame = false;
     // Seed of every noise source.
     quint32 seed = 12345;
     // Modem phone book: the number that reaches this meter.

@@ -45,6 +45,7 @@ SimMeter::SimMeter(Clock& clock, const BenchDescription& bench)
     install_readout_commands(*this);
     install_profile_commands(*this);
     install_sweep_commands(*this);
+    install_gsm_commands(*this);
 }
 
 // ---- numbers -------------------------------------------------------------------------------------------
