@@ -183,8 +183,6 @@ void srcswp::set_amp_controls_enabled(bool on)
     // With another make of generator these stay off.
     for (QWidget* w : std::initializer_list<QWidget*>{Save_Amp_test_button, Show_CompFreq_Graph_Check, Amp_Freq_Stop, Amp_Freq_Step})
         w->setEnabled(on && !other);
-    menuRunOnce->setEnabled(on);
-    menuRunCont->setEnabled(on);
 }
 
 void srcswp::Run_amp_test_Click()
