@@ -1,0 +1,65 @@
+#include "cdma/cdma_collection.h"
+
+#include "util/number_text.h"
+
+#include <cmath>
+
+namespace cdma {
+namespace {
+
+const QString power_pattern = QStringLiteral("##0.000");
+
+}  // namespace
+
+void Collection::reset(qint64 now_us)
+{
+    histogram_.clear();
+    sample_count_ = 0;
+    peak_average_ = 0;
+    reading_average_ = 0;
+    run_start_us_ = now_us;
+    elapsed_us_ = 0;
+    carried_us_ = 0;
+    const QString current = texts_.current_crest;
+    texts_ = SummaryTexts{};
+    texts_.current_crest = current;
+}
+
+void Collection::set_bucket_size(float size, qint64 now_us)
+{
+    histogram_.set_bucket_size(size);
+    reset(now_us);
+}
+
+void Collection::set_readings_per_pass(int readings, qint64 now_us)
+{
+    readings_per_pass_ = readings == 1 ? 1 : 2;
+    reset(now_us);
+}
+
+void Collection::start_run(qint64 now_us) { run_start_us_ = now_us; }
+
+void Collection::end_run() { carried_us_ = elapsed_us_; }
+
+void Collection::add_pass(double peak, double average)
+{
+    if (readings_per_pass_ == 2)
+        histogram_.add(float(average));
+    const double n = double(sample_count_);
+    reading_average_ = float((double(reading_average_) * n + average) / (n + 1));
+    histogram_.add(float(peak));
+    peak_average_ = float((double(peak_average_) * n + peak) / (n + 1));
+    ++sample_count_;
+    last_crest_ = float(std::abs(peak - average));
+
+    texts_.samples = numtext::format(double(sample_count_), QStringLiteral("###,###,###,###"));
+    texts_.time = numtext::format(double(elapsed_us_) / 60e6, QStringLiteral("#0.00"));
+    texts_.peak = numtext::format_single(peak_average_, power_pattern);
+    texts_.average = numtext::format_single(reading_average_, power_pattern);
+    texts_.crest = numtext::format_single(std::abs(peak_average_ - reading_average_), power_pattern);
+    texts_.current_crest = numtext::format_single(last_crest_, power_pattern);
+}
+
+void Collection::update_time(qint64 now_us) { elapsed_us_ = now_us + carried_us_ - run_start_us_; }
+
+}  // namespace cdma
