@@ -40,6 +40,8 @@ Prompts& prompts() { return *platform().prompts; }
 
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 480;
+// Shortest time between two showings of the summary during a run.
+constexpr qint64 kLabelIntervalUs = 40'000;
 
 // The hourglass over the whole program while a step runs.
 class Hourglass {
@@ -401,11 +403,19 @@ void CDMA_Form::start_test()
     menuRun->setEnabled(false);
     menuResetSorvaneComms->setEnabled(false);
     menuStop->setEnabled(true);
-    cdma::run_passes(collection, flags, gs.gpib_board, gs.meter_address, [this] {
-        Update_Stats_Values();
+    // The labels follow every pass, but are shown at most at a screen's pace: painting them after every
+    // one of thousands of passes a second would cost more than the passes themselves.
+    qint64 shown_at = clk().now_us() - kLabelIntervalUs;
+    cdma::run_passes(collection, flags, gs.gpib_board, gs.meter_address, [this, &shown_at] {
+        const qint64 now = clk().now_us();
+        if (now - shown_at >= kLabelIntervalUs || continuous_update) {
+            shown_at = now;
+            Update_Stats_Values();
+        }
         if (continuous_update)
             redraw();
     });
+    Update_Stats_Values();
     menuResetSorvaneComms->setEnabled(true);
     menuRun->setEnabled(true);
     menuStop->setEnabled(false);

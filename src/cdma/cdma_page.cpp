@@ -4,7 +4,45 @@
 #include "stats/stats_painter.h"
 #include "util/number_text.h"
 
+#include <QStringList>
+#include <cmath>
+
 namespace cdma {
+namespace {
+
+// Prints a line whose TABs move on to the next print zone (fourteen character widths from where the
+// line starts), as printed reports lay them out on any printer's resolution.
+void print_zoned(Canvas& page, double x, double y, const QString& text)
+{
+    const double zone = page.text_width(QStringLiteral("00000000000000"));
+    const double gap = page.text_width(QStringLiteral("0"));
+    double at = x;
+    const QStringList fields = text.split(QLatin1Char('\t'));
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            at = x + std::ceil((at - x + gap) / zone) * zone;
+        page.set_current(at, y);
+        page.print(fields[i]);
+        at += page.text_width(fields[i]);
+    }
+}
+
+// Width of a zoned line, for centring it.
+double zoned_width(const Canvas& page, const QString& text)
+{
+    const double zone = page.text_width(QStringLiteral("00000000000000"));
+    const double gap = page.text_width(QStringLiteral("0"));
+    double at = 0;
+    const QStringList fields = text.split(QLatin1Char('\t'));
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            at = std::ceil((at + gap) / zone) * zone;
+        at += page.text_width(fields[i]);
+    }
+    return at;
+}
+
+}  // namespace
 
 QString page_title(int kind, const QString& comment)
 {
@@ -59,8 +97,8 @@ void draw_page(Canvas& page, const stats::Histogram& histogram, const stats::Sta
     // The summary under the graph.
     const QString line1 = texts.samples + QStringLiteral(" samples collected\t") + texts.on_screen +
                           QStringLiteral(" are shown here.");
-    page.set_current((left + right) / 2 - page.text_width(line1) / 2, bottom + page.text_height(QStringLiteral("XX")) / 2);
-    page.print(line1);
+    print_zoned(page, (left + right) / 2 - zoned_width(page, line1) / 2,
+                bottom + page.text_height(QStringLiteral("XX")) / 2, line1);
     const double row = page.text_height(QStringLiteral("XXX"));
     const QString lines[3] = {
         texts.cursor_share + QLatin1Char(' ') + texts.above_or_below + QLatin1Char(' ') + texts.cursor_power,
@@ -69,10 +107,8 @@ void draw_page(Canvas& page, const stats::Histogram& histogram, const stats::Sta
         QStringLiteral("Average: \t") + texts.average + QStringLiteral("dBm\t\tCreset Factor: \t") + texts.crest +
             QStringLiteral("dB"),
     };
-    for (int k = 0; k < 3; ++k) {
-        page.set_current(left, bottom + row * (k + 2));
-        page.print(lines[k]);
-    }
+    for (int k = 0; k < 3; ++k)
+        print_zoned(page, left, bottom + row * (k + 2), lines[k]);
 
     // The title last, at two and a half times the size, across the top of the page.
     const QFont normal = page.font();
