@@ -20,9 +20,7 @@ void Collection::reset(qint64 now_us)
     run_start_us_ = now_us;
     elapsed_us_ = 0;
     carried_us_ = 0;
-    const QString current = texts_.current_crest;
-    texts_ = SummaryTexts{};
-    texts_.current_crest = current;
+    shown_elapsed_us_ = 0;
 }
 
 void Collection::set_bucket_size(float size, qint64 now_us)
@@ -51,13 +49,23 @@ void Collection::add_pass(double peak, double average)
     peak_average_ = float((double(peak_average_) * n + peak) / (n + 1));
     ++sample_count_;
     last_crest_ = float(std::abs(peak - average));
+    shown_elapsed_us_ = elapsed_us_;
+    any_pass_ever_ = true;
+}
 
-    texts_.samples = numtext::format(double(sample_count_), QStringLiteral("###,###,###,###"));
-    texts_.time = numtext::format(double(elapsed_us_) / 60e6, QStringLiteral("#0.00"));
-    texts_.peak = numtext::format_single(peak_average_, power_pattern);
-    texts_.average = numtext::format_single(reading_average_, power_pattern);
-    texts_.crest = numtext::format_single(std::abs(peak_average_ - reading_average_), power_pattern);
-    texts_.current_crest = numtext::format_single(last_crest_, power_pattern);
+SummaryTexts Collection::texts() const
+{
+    SummaryTexts t;
+    if (any_pass_ever_)
+        t.current_crest = numtext::format_single(last_crest_, power_pattern);
+    if (sample_count_ == 0)
+        return t;
+    t.samples = numtext::format(double(sample_count_), QStringLiteral("###,###,###,###"));
+    t.time = numtext::format(double(shown_elapsed_us_) / 60e6, QStringLiteral("#0.00"));
+    t.peak = numtext::format_single(peak_average_, power_pattern);
+    t.average = numtext::format_single(reading_average_, power_pattern);
+    t.crest = numtext::format_single(std::abs(peak_average_ - reading_average_), power_pattern);
+    return t;
 }
 
 void Collection::update_time(qint64 now_us) { elapsed_us_ = now_us + carried_us_ - run_start_us_; }

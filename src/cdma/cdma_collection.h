@@ -31,8 +31,8 @@ public:
     // A run's start and end: the time of earlier runs since the reset carries over.
     void start_run(qint64 now_us);
     void end_run();
-    // One counted pass: the readings into the histogram, the means, the crest factors and the texts (the
-    // time text shows the time as it stood before this pass).
+    // One counted pass: the readings into the histogram, the means and the crest factors. The time shown
+    // with it is the time as it stood before this pass.
     void add_pass(double peak, double average);
     // The collection time after a pass.
     void update_time(qint64 now_us);
@@ -46,7 +46,9 @@ public:
     float last_crest() const { return last_crest_; }
     // Collection time in seconds.
     double elapsed_s() const { return double(elapsed_us_) / 1e6; }
-    const SummaryTexts& texts() const { return texts_; }
+    // The summary as shown: "0" and "N/A" until a pass has been counted since the reset; the current
+    // crest factor keeps its text over a reset. Made when asked for, not on every pass.
+    SummaryTexts texts() const;
 
 private:
     stats::Histogram histogram_;
@@ -59,7 +61,8 @@ private:
     qint64 run_start_us_ = 0;
     qint64 elapsed_us_ = 0;
     qint64 carried_us_ = 0;
-    SummaryTexts texts_;
+    qint64 shown_elapsed_us_ = 0;
+    bool any_pass_ever_ = false;
 };
 
 }  // namespace cdma

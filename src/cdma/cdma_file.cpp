@@ -13,7 +13,7 @@ namespace cdma {
 QString stats_file_text(const QDateTime& now, const module1::SensorTypes& ids, const Collection& collection)
 {
     const stats::Histogram& h = collection.histogram();
-    const SummaryTexts& s = collection.texts();
+    const SummaryTexts s = collection.texts();
     data_file::Text t;
     t.append(data_file::short_date_time_line(now));
     t.line();

@@ -403,19 +403,22 @@ void CDMA_Form::start_test()
     menuRun->setEnabled(false);
     menuResetSorvaneComms->setEnabled(false);
     menuStop->setEnabled(true);
-    // The labels follow every pass, but are shown at most at a screen's pace: painting them after every
-    // one of thousands of passes a second would cost more than the passes themselves.
+    // The summary and, with continuous update, the graph follow every pass, but are shown at most at a
+    // screen's pace: painting them after each of thousands of passes a second would cost more than the
+    // passes themselves. The last pass is always shown.
     qint64 shown_at = clk().now_us() - kLabelIntervalUs;
     cdma::run_passes(collection, flags, gs.gpib_board, gs.meter_address, [this, &shown_at] {
         const qint64 now = clk().now_us();
-        if (now - shown_at >= kLabelIntervalUs || continuous_update) {
-            shown_at = now;
-            Update_Stats_Values();
-        }
+        if (now - shown_at < kLabelIntervalUs)
+            return;
+        shown_at = now;
+        Update_Stats_Values();
         if (continuous_update)
             redraw();
     });
     Update_Stats_Values();
+    if (continuous_update)
+        redraw();
     menuResetSorvaneComms->setEnabled(true);
     menuRun->setEnabled(true);
     menuStop->setEnabled(false);
@@ -435,7 +438,7 @@ void CDMA_Form::menuExit_Click()
 
 void CDMA_Form::Update_Stats_Values()
 {
-    const cdma::SummaryTexts& t = collection.texts();
+    const cdma::SummaryTexts t = collection.texts();
     PDF_Samples_Label->setText(t.samples);
     Stats_Time_label->setText(t.time);
     Stats_Peak_Label->setText(t.peak);
