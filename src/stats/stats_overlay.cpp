@@ -45,7 +45,6 @@ void StatsOverlay::place_cursor(double row)
     }
     Stats_Cursor->setGeometry(0, int(std::lround(y)) - 1, graph_->width(), 2);
     Stats_Cursor->show();
-    Stats_Cursor->raise();
 }
 
 void StatsOverlay::hide_cursor()
@@ -61,8 +60,6 @@ void StatsOverlay::place_zoom(const QRectF& box)
     Zoom_Label->move(r.left(), r.top() - Zoom_Label->height());
     Zoom->show();
     Zoom_Label->show();
-    Zoom->raise();
-    Zoom_Label->raise();
 }
 
 void StatsOverlay::hide_zoom()
