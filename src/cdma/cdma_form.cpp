@@ -8,6 +8,7 @@
 #include "frame/meter_routines.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
+#include "frame/ui_scopes.h"
 #include "link/globals.h"
 #include "link/vbib32.h"
 #include "platform/canvas.h"
@@ -43,14 +44,6 @@ constexpr int kMinHeight = 480;
 // Shortest time between two showings of the summary during a run.
 constexpr qint64 kLabelIntervalUs = 40'000;
 
-// The hourglass over the whole program while a step runs.
-class Hourglass {
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 QLabel* value_label(const QString& text, QWidget* parent)
 {
@@ -662,11 +655,9 @@ void CDMA_Form::menuDisplay_Click()
 void CDMA_Form::menuResetSorvaneComms_Click()
 {
     guarded([this] {
-        const QString caption = windowTitle();
-        setWindowTitle(caption + QStringLiteral(" Please wait.... Clearing Power Meter"));
+        const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
         vbib32::DevClear(0, g().meter_address);
         clk().sleep_ms(2000);
-        setWindowTitle(caption);
     });
 }
 

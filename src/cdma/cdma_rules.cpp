@@ -1,6 +1,7 @@
 #include "cdma/cdma_rules.h"
 
 #include "link/vbib32.h"
+#include "stats/stats_graph.h"
 #include "util/number_text.h"
 
 namespace cdma {
@@ -45,12 +46,11 @@ QString bucket_caption(float bucket_size)
 
 std::optional<float> bucket_size_answer(const QString& answer)
 {
-    if (!numtext::has_number(answer.toLatin1()))
+    // Read as the scale boxes are: the whole answer must be one number.
+    const std::optional<double> b = stats::StatsGraph::box_number(answer);
+    if (!b || *b < stats::kMinBucketSize || *b > stats::kMaxBucketSize)
         return std::nullopt;
-    const float b = float(numtext::val(answer));
-    if (!(b >= 0.01f && b <= 1.0f))
-        return std::nullopt;
-    return b;
+    return float(*b);
 }
 
 QString include_average_title(bool include)
