@@ -1,5 +1,6 @@
 #include "platform/serial_port.h"
 
+#include "platform/carrier_file.h"
 #include "platform/clock.h"
 
 #include <QSerialPort>
@@ -68,6 +69,14 @@ QString SerialPort::device_name() const
         return override_[port_];
     return QStringLiteral("/dev/ttyS%1").arg(port_ - 1);
 }
+
+void SerialPort::set_carrier_file(int number, const QString& path)
+{
+    if (number >= 1 && number <= 2)
+        carrier_file_[number] = path;
+}
+
+QString SerialPort::carrier_file() const { return port_ >= 1 && port_ <= 2 ? carrier_file_[port_] : QString(); }
 
 void SerialPort::wait_for_input(Clock& clock) { clock.sleep_ms(0.2); }
 
@@ -187,6 +196,8 @@ bool QtSerialPort::carrier_detect()
 {
     if (carrier_probe)
         return carrier_probe();
+    if (const QString file = carrier_file(); !file.isEmpty())
+        return carrier_file_up(file);
     if (!port_impl_->isOpen())
         return false;
     return port_impl_->pinoutSignals().testFlag(QSerialPort::DataCarrierDetectSignal);

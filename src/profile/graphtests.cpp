@@ -1,11 +1,13 @@
 #include "profile/graphtests.h"
 
 #include "frame/about_window.h"
+#include "frame/key_preview.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
 #include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
+#include "link/link_exchange.h"
 #include "link/vbib32.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
@@ -32,9 +34,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -126,7 +130,9 @@ graphtests::graphtests(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib3
     build_graph_frames();
     area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
+    // The timer fires inside the link's waits too: its redraw, which sends the gate, waits for the link.
+    auto tick = std::make_shared<vbib32::LinkWork>(this, [this] { guarded([this] { Timer1_Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, [tick] { tick->request(); });
     for (auto& w : x_window)
         w = {100.0f, 0.0f};
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -176,6 +182,11 @@ void graphtests::build_tabs()
 
     SSTab1 = new QTabWidget(form_);
     SSTab1->installEventFilter(this);
+    // The pointer is put back when it moves over the tabs, buttons pressed or not.
+    SSTab1->tabBar()->installEventFilter(this);
+    SSTab1->setMouseTracking(true);
+    SSTab1->tabBar()->setMouseTracking(true);
+    new KeyPreview(this, [this](int key_code) { Form_KeyPress(key_code); });
 
     // Tab 0: trigger, gate and measurement.
     auto* page0 = new QWidget;
@@ -558,16 +569,9 @@ void graphtests::request_stop()
     unload_requested = true;
 }
 
-void graphtests::keyPressEvent(QKeyEvent* event)
-{
-    if (!event->text().isEmpty())
-        Form_KeyPress(event->text().at(0).unicode());
-    ModeWindow::keyPressEvent(event);
-}
-
 bool graphtests::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == SSTab1 && event->type() == QEvent::MouseMove)
+    if ((watched == SSTab1 || watched == SSTab1->tabBar()) && event->type() == QEvent::MouseMove)
         SSTab1_MouseMove();
     return ModeWindow::eventFilter(watched, event);
 }
@@ -1002,12 +1006,16 @@ bool graphtests::run_pass(int& burst_left)
     Globals& gs = g();
     Clock& clock = clk();
     const qint64 t0 = clock.now_us();
-    vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
-    if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
-        throw AppError(AppError::meter);
-    vbib32::Receive(gs.gpib_board, gs.meter_address, reply_buffer, vbib32::STOPend);
-    if (gpibgen::gpib_error(QStringLiteral("Reading back Graph data")) > 0)
-        throw AppError(AppError::meter);
+    {
+        // The request and its block are one exchange: the cursor timer waits for its end.
+        const vbib32::Exchange exchange;
+        vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
+        if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
+            throw AppError(AppError::meter);
+        vbib32::Receive(gs.gpib_board, gs.meter_address, reply_buffer, vbib32::STOPend);
+        if (gpibgen::gpib_error(QStringLiteral("Reading back Graph data")) > 0)
+            throw AppError(AppError::meter);
+    }
     const long received = gs.ibcntl;
     if (gs.ibcnt == profile_run::kBlockBytes) {
         trace_valid = true;

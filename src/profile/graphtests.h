@@ -286,7 +286,6 @@ public:
 
 protected:
     void request_stop() override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
