@@ -1,5 +1,6 @@
 // End to end over a real pseudo-terminal: the program's serial path dials the simulated meter behind
 // its modem in pelmora-sim, checks it, and hangs up at exit. Real time, a few seconds.
+#include "frame/configure_form.h"
 #include "frame/sorvdemo.h"
 #include "frame/system_check.h"
 #include "link/globals.h"
@@ -10,11 +11,17 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,6 +80,17 @@ struct Tool {
     QString device;
 };
 
+// The real store, noting the keys the program writes.
+class NotingSettings : public QtSettingsStore {
+public:
+    void write(const QString& section, const QString& key, const QString& value) override
+    {
+        written << section + "/" + key;
+        QtSettingsStore::write(section, key, value);
+    }
+    QStringList written;
+};
+
 void install(RealClock& clock, RecordingPrompts& prompts, SettingsStore& settings, SerialPort& port)
 {
     Platform p;
@@ -90,6 +108,7 @@ class ModemPtyTest : public QObject {
     Q_OBJECT
 private slots:
     void dial_check_and_hang_up();
+    void start_up_reads_the_carrier_file_from_the_configuration_data();
     void start_up_reads_the_carrier_file_from_the_configuration();
 };
 
@@ -142,10 +161,19 @@ void ModemPtyTest::dial_check_and_hang_up()
     install_platform(Platform());
 }
 
+void ModemPtyTest::start_up_reads_the_carrier_file_from_the_configuration_data()
+{
+    QTest::addColumn<bool>("first_start");
+    QTest::newRow("stored configuration") << false;
+    // Only the device keys are in the file: the configuration window of the first start opens the port.
+    QTest::newRow("first start") << true;
+}
+
 void ModemPtyTest::start_up_reads_the_carrier_file_from_the_configuration()
 {
     // As a user sets it up: the configuration file written by hand, the program's own start-up, the
     // real settings store and port, and nothing wired by the test.
+    QFETCH(bool, first_start);
     Tool tool;
     if (tool.device.isEmpty())
         QSKIP("pelmora-sim or a pseudo-terminal is not available");
@@ -154,10 +182,11 @@ void ModemPtyTest::start_up_reads_the_carrier_file_from_the_configuration()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Pelmora";
     QVERIFY(QDir().mkpath(folder));
     const QString config_path = folder + "/Pelmora.conf";
-    const QByteArray config = "[Comms]\nComms=1\n"
+    const QByteArray stored = "[Comms]\nComms=1\n"
                               "[GPIB]\nRQ58xxK=13\nTolmare Synth addr=-1\nOther synth=False\nTolmare Synth=False\n"
-                              "[Modem]\nModem=True\nPhone Number=5551234\n"
-                              "[Serial]\nPort=1\nSettings=\"9600,N,8,1\"\nPort 1 device=" +
+                              "[Modem]\nModem=True\nPhone Number=5551234\n";
+    const QByteArray config = (first_start ? QByteArray() : stored) + "[Serial]\n" +
+                              (first_start ? "" : "Port=1\nSettings=\"9600,N,8,1\"\n") + "Port 1 device=" +
                               tool.device.toLocal8Bit() + "\nPort 1 carrier file=" + carrier.toLocal8Bit() + "\n";
     {
         QFile f(config_path);
@@ -167,14 +196,26 @@ void ModemPtyTest::start_up_reads_the_carrier_file_from_the_configuration()
 
     RealClock clock;
     RecordingPrompts prompts;
-    QtSettingsStore settings;
+    NotingSettings settings;
     QtSerialPort port(clock);
     install(clock, prompts, settings, port);
     {
         sorvdemo w;
+        if (first_start) {
+            QTimer::singleShot(0, [] {
+                auto* form = qobject_cast<Configure_Form*>(QApplication::activeModalWidget());
+                QVERIFY(form);
+                form->Comms_choice[1]->setChecked(true);
+                form->Port_Choice[0]->setChecked(true);
+                form->Baud_Rate_combo->setCurrentText("9600");
+                form->Modem_connection_check->setChecked(true);
+                form->Phone_Number_Box->setText("5551234");
+                form->OK_button_Click();
+            });
+        }
         QVERIFY(w.MDIForm_Load());
-        QVERIFY2(prompts.boxes().isEmpty(), qPrintable(prompts.boxes().join('|')));
         QCOMPARE(port.carrier_file(), carrier);
+        prompts.clear();
         w.menuReset_Click();
         QCOMPARE(prompts.boxes(), QStringList({"Your system appears to be ok."}));
         QVERIFY(g().instruments_ok);
@@ -185,9 +226,15 @@ void ModemPtyTest::start_up_reads_the_carrier_file_from_the_configuration()
     QTRY_COMPARE_WITH_TIMEOUT(read_file(carrier), QByteArray("0"), 5000);
     QVERIFY(tool.process.state() == QProcess::NotRunning || tool.process.waitForFinished(5000));
     // Read, never written.
-    QFile f(config_path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), config);
+    QVERIFY(!settings.written.contains("Serial/Port 1 device"));
+    QVERIFY(!settings.written.contains("Serial/Port 1 carrier file"));
+    QCOMPARE(settings.read("Serial", "Port 1 carrier file").value_or(""), carrier);
+    if (!first_start) {
+        QVERIFY(settings.written.isEmpty());
+        QFile f(config_path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), config);
+    }
     install_platform(Platform());
 }
 

@@ -154,6 +154,7 @@ bool sorvdemo::MDIForm_Load()
     move(work.left() + left, work.top() + top);
     show();
 
+    module1::load_port_devices();
     if (!module1::config_stored()) {
         const auto answer = platform().prompts->message_box(
             QStringLiteral("You must configure Pelmora for your system.\r\n\r\nPress: \r\n  Ok to continue\r\n  "
