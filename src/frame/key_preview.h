@@ -8,6 +8,7 @@ class QWidget;
 // Lets a window see every key typed into it before the control with the focus does, whichever control
 // that is (an entry box takes the space bar for itself otherwise). The key still goes on to the control.
 class KeyPreview : public QObject {
+    Q_OBJECT
 public:
     KeyPreview(QWidget* window, std::function<void(int key_code)> on_key);
     ~KeyPreview() override;

@@ -11,6 +11,7 @@ class QMenuBar;
 // bar, this hands an accelerator the mode window's bar also has to that bar, and lets no disabled menu
 // of the main window take one.
 class MenuKeyRouter : public QObject {
+    Q_OBJECT
 public:
     MenuKeyRouter(QMenuBar* main_bar, std::function<QMenuBar*()> mode_bar);
 
