@@ -1,8 +1,10 @@
 #include "frame/mode_window.h"
 
 #include "link/app_error.h"
+#include "link/link_exchange.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
 
@@ -34,7 +36,14 @@ bool ModeWindow::load()
     } catch (const AppError&) {
         ok = false;
     }
+    const bool staying = ok && !close_pending_ && !unloaded_;
     leave_busy();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && staying) {
+        sub->show();
+        // The window just opened is the one the keyboard works in.
+        if (QMdiArea* area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+    }
     return ok;
 }
 
@@ -53,6 +62,11 @@ void ModeWindow::leave_busy()
 
 void ModeWindow::closeEvent(QCloseEvent* event)
 {
+    if (unloading_) {
+        // A second close while the leaving commands go out: the first one finishes the job.
+        event->ignore();
+        return;
+    }
     if (unloaded_) {
         event->accept();
         return;
@@ -65,12 +79,20 @@ void ModeWindow::closeEvent(QCloseEvent* event)
         request_stop();
         return;
     }
+    if (vbib32::exchange_in_progress()) {
+        // Come from inside another exchange's wait: the leaving commands go out once it has ended.
+        event->ignore();
+        vbib32::after_exchange(this, [this] { request_close(); });
+        return;
+    }
     unloaded_ = true;
+    unloading_ = true;
     try {
         Form_Unload();
     } catch (...) {
         // The window goes away whatever its leaving commands met.
     }
+    unloading_ = false;
     if (on_unloaded)
         on_unloaded();
     event->accept();

@@ -16,13 +16,18 @@ public:
     // The mode's leaving commands; runs once, never under a running loop.
     virtual void Form_Unload() {}
     // Runs Form_Load inside the busy bracket. An application error raised there ends the load: false,
-    // and the caller closes the window through its normal unload.
+    // and the caller closes the window through its normal unload. The MDI frame around the window is
+    // shown only when the load has ended well, never half set up behind the please-wait window.
     bool load();
 
     // A run loop (or any step that yields) is on the stack.
     bool busy() const { return busy_depth_ > 0; }
     bool close_pending() const { return close_pending_; }
+    // The unload has begun (it may still be sending the leaving commands).
     bool unloaded() const { return unloaded_; }
+    // The leaving commands are going out: Form_Unload is on the stack and may yield. The window still
+    // counts as open, and nothing that owns it may go away.
+    bool unloading() const { return unloading_; }
     // Close now when idle, else once the loop has ended.
     void request_close();
 
@@ -43,6 +48,7 @@ private:
     int busy_depth_ = 0;
     bool close_pending_ = false;
     bool unloaded_ = false;
+    bool unloading_ = false;
 };
 
 // RAII bracket for ModeWindow::enter_busy / leave_busy.

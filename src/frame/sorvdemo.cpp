@@ -3,12 +3,14 @@
 #include "frame/about_window.h"
 #include "frame/configure_form.h"
 #include "frame/help_window.h"
+#include "frame/menu_key_router.h"
 #include "frame/meter_routines.h"
 #include "frame/mode_window.h"
 #include "frame/stored_config.h"
 #include "frame/system_check.h"
 #include "link/app_error.h"
 #include "link/globals.h"
+#include "link/link_exchange.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
@@ -125,6 +127,8 @@ sorvdemo::sorvdemo(QWidget* parent) : QMainWindow(parent)
     menuModes = menuHelpBar->addAction(QStringLiteral("About the &Modes"), this, [this] { menuModes_Click(); });
     menuConfigHelp =
         menuHelpBar->addAction(QStringLiteral("&Configure Help"), this, [this] { menuConfigHelp_Click(); });
+    // While a mode window is open its menus take their accelerators, not this window's disabled ones.
+    new MenuKeyRouter(menuBar(), [this]() -> QMenuBar* { return mode_window_ ? mode_window_->menuBar() : nullptr; });
 }
 
 sorvdemo::~sorvdemo()
@@ -150,6 +154,7 @@ bool sorvdemo::MDIForm_Load()
     move(work.left() + left, work.top() + top);
     show();
 
+    module1::load_port_devices();
     if (!module1::config_stored()) {
         const auto answer = platform().prompts->message_box(
             QStringLiteral("You must configure Pelmora for your system.\r\n\r\nPress: \r\n  Ok to continue\r\n  "
@@ -196,9 +201,20 @@ void sorvdemo::menusetup_Click()
     form.exec();
 }
 
+bool sorvdemo::run_check()
+{
+    ++check_depth_;
+    const bool ok = module1::check_instruments(this);
+    --check_depth_;
+    if (closing_ && check_depth_ == 0)
+        QTimer::singleShot(0, this, [this] { close(); });
+    return ok;
+}
+
 void sorvdemo::menuReset_Click()
 {
-    if (module1::check_instruments(this))
+    // Nothing more to say when the user has asked to leave meanwhile.
+    if (run_check() && !closing_)
         platform().prompts->message_box(QStringLiteral("Your system appears to be ok."), Prompts::Buttons::Ok,
                                         Prompts::Icon::None, QStringLiteral("Pelmora"));
 }
@@ -236,10 +252,15 @@ void sorvdemo::enter_mode(Mode mode)
         return;
     Globals& gs = g();
     Prompts& prompts = *platform().prompts;
-    if (!gs.instruments_ok && !module1::check_instruments(this)) {
-        prompts.message_box(QStringLiteral("Unable to goto that mode - system configuration problem."),
-                            Prompts::Buttons::Ok, Prompts::Icon::None, QStringLiteral("Pelmora"));
-        return;
+    if (!gs.instruments_ok) {
+        const bool ok = run_check();
+        if (closing_)
+            return;
+        if (!ok) {
+            prompts.message_box(QStringLiteral("Unable to goto that mode - system configuration problem."),
+                                Prompts::Buttons::Ok, Prompts::Icon::None, QStringLiteral("Pelmora"));
+            return;
+        }
     }
     if (mode == Mode::Cdma && gs.meter_model != QLatin1String("RQ5821K") &&
         gs.meter_model != QLatin1String("RQ5822K")) {
@@ -262,7 +283,7 @@ void sorvdemo::enter_mode(Mode mode)
     mode_window_ = window;
     QMdiSubWindow* sub = mdi_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->show();
+    // The load shows the window when it ends.
     QPointer<ModeWindow> guard(window);
     const bool loaded = window->load();
     if (!loaded && guard)
@@ -281,29 +302,51 @@ void sorvdemo::mode_unloaded(Mode mode)
         QTimer::singleShot(0, this, [this] { close(); });
 }
 
+bool sorvdemo::close_must_wait()
+{
+    // A running check finishes first (its modem may be dialling); run_check closes afterwards.
+    if (check_depth_ > 0)
+        return true;
+    // The open mode window goes first, through its own unload, so the meter gets its leaving commands.
+    // It counts as open until its unload has ended; mode_unloaded closes afterwards.
+    if (mode_window_) {
+        mode_window_->request_close();
+        if (mode_window_)
+            return true;
+    }
+    // Come from inside an exchange's wait: "!BYE" must not cut into it.
+    if (vbib32::exchange_in_progress()) {
+        vbib32::after_exchange(this, [this] { close(); });
+        return true;
+    }
+    return false;
+}
+
 void sorvdemo::closeEvent(QCloseEvent* event)
 {
     if (closed_) {
         event->accept();
         return;
     }
-    // The open mode window goes first, through its own unload, so the meter gets its leaving commands.
-    // While its loop runs, the close waits for the loop to end.
-    if (mode_window_ && !mode_window_->unloaded()) {
-        closing_ = true;
-        mode_window_->request_close();
-        if (mode_window_ && !mode_window_->unloaded()) {
-            event->ignore();
-            return;
-        }
+    // The closing sequence yields; the close that started it accepts.
+    if (in_unload_) {
+        event->ignore();
+        return;
     }
+    closing_ = true;
+    if (close_must_wait()) {
+        event->ignore();
+        return;
+    }
+    in_unload_ = true;
     MDIForm_Unload();
+    in_unload_ = false;
+    closed_ = true;
     event->accept();
 }
 
 void sorvdemo::MDIForm_Unload()
 {
-    closed_ = true;
     Globals& gs = g();
     Clock& clk = *platform().clock;
     SerialPort* port = platform().serial;

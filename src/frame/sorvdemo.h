@@ -65,6 +65,10 @@ public:
 
     // The closing sequence has run (the program ends after it).
     bool closed() const { return closed_; }
+    // A close was asked for and waits for a running check or the open mode window to finish.
+    bool closing() const { return closing_; }
+    // The system check is on the stack (its modem wait lets the event loop run).
+    bool check_running() const { return check_depth_ > 0; }
 
     // The background picture, 640 x 455.
     static QPixmap background_picture();
@@ -77,10 +81,16 @@ private:
     QAction* mode_action(Mode mode) const;
     void mode_unloaded(Mode mode);
     void MDIForm_Unload();
+    // check_instruments with this window; a close asked for meanwhile is carried out when it has ended.
+    bool run_check();
+    // What stands in the way of the closing sequence; a close is retried once it has gone.
+    bool close_must_wait();
 
     QMdiArea* mdi_;
     QPointer<ModeWindow> mode_window_;
     bool closing_ = false;
     bool closed_ = false;
+    bool in_unload_ = false;
+    int check_depth_ = 0;
     bool in_resize_ = false;
 };

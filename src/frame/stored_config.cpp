@@ -116,6 +116,22 @@ bool config_stored()
     return v.has_value() && numtext::val(*v) != -256;
 }
 
+void load_port_devices()
+{
+    SerialPort* port = platform().serial;
+    if (!port)
+        return;
+    for (int n = 1; n <= 2; ++n) {
+        const auto device = platform().settings->read(QStringLiteral("Serial"), QStringLiteral("Port %1 device").arg(n));
+        if (device)
+            port->set_device_override(n, *device);
+        const auto carrier =
+            platform().settings->read(QStringLiteral("Serial"), QStringLiteral("Port %1 carrier file").arg(n));
+        if (carrier)
+            port->set_carrier_file(n, *carrier);
+    }
+}
+
 void load_config()
 {
     Globals& gs = g();
@@ -133,13 +149,7 @@ void load_config()
         const QString settings = read_text(QStringLiteral("Serial"), QStringLiteral("Settings"));
         if (port && !port->set_settings(settings, &error))
             throw LoadError{error};
-        // Optional device names for ports 1 and 2 (a USB adapter, a pseudo-terminal); never written.
-        for (int n = 1; n <= 2; ++n) {
-            const auto device = platform().settings->read(QStringLiteral("Serial"),
-                                                           QStringLiteral("Port %1 device").arg(n));
-            if (device && port)
-                port->set_device_override(n, *device);
-        }
+        load_port_devices();
         const auto synth = platform().settings->read(QStringLiteral("GPIB"), QStringLiteral("Tolmare Synth addr"));
         if (synth) {
             int a = -1;

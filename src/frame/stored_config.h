@@ -9,6 +9,10 @@ bool config_stored();
 // Reads everything into the program-wide values and the serial port; the first key that does not
 // convert stops loading with an "Error: " box.
 void load_config();
+// The optional device names of ports 1 and 2 (a USB adapter, a pseudo-terminal) and the files standing in
+// for a pseudo-terminal's missing carrier line; never written. Also read before the configuration window
+// of the first start, which opens the port.
+void load_port_devices();
 void save_config();
 
 // Conversions of stored texts; false with a description when the text does not convert.

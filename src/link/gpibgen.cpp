@@ -2,6 +2,7 @@
 
 #include "link/app_error.h"
 #include "link/globals.h"
+#include "link/link_exchange.h"
 #include "link/vbib32.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -74,6 +75,8 @@ QString read_errlst(int board, int address)
 
 bool wait_opc(int timeout, int address, int board)
 {
+    // The service-request wait yields: nothing else may reach the meter until its answer is read.
+    const vbib32::Exchange exchange;
     vbib32::ibtmo(board, timeout);
     int srq = 0;
     vbib32::wait_srq(board, srq);
@@ -99,6 +102,7 @@ bool wait_opc(int timeout, int address, int board)
 
 bool configure_with_opc(const QString& command, int timeout, int board, int address)
 {
+    const vbib32::Exchange exchange;
     Clock& clk = *platform().clock;
     vbib32::Send(board, address, "*CLS;*ESE 0;*SRE 0", vbib32::NLend);
     if (gpib_error(QStringLiteral("Start configure clear events")) >= 1)

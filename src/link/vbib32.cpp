@@ -1,6 +1,7 @@
 #include "link/vbib32.h"
 
 #include "link/globals.h"
+#include "link/link_exchange.h"
 #include "platform/clock.h"
 #include "platform/gpib_driver.h"
 #include "platform/platform.h"
@@ -217,6 +218,7 @@ bool serial_read(QByteArray& out)
 
 void Send(int board, int address, const QByteArray& text, int end_mode)
 {
+    const Exchange exchange;
     if (serial_route(address)) {
         serial_write(text);
         return;
@@ -228,6 +230,7 @@ void Send(int board, int address, const QByteArray& text, int end_mode)
 
 void Receive(int board, int address, QByteArray& buffer, int termination)
 {
+    const Exchange exchange;
     if (serial_route(address)) {
         QByteArray reply;
         if (serial_read(reply))
@@ -241,6 +244,7 @@ void Receive(int board, int address, QByteArray& buffer, int termination)
 
 void DevClear(int board, int address)
 {
+    const Exchange exchange;
     if (serial_route(address)) {
         serial_write("!DCL");
         return;
@@ -252,6 +256,7 @@ void DevClear(int board, int address)
 
 void ReadStatusByte(int board, int address, int& result)
 {
+    const Exchange exchange;
     if (serial_route(address)) {
         serial_write("!SPL");
         QByteArray reply;
@@ -271,6 +276,7 @@ void ReadStatusByte(int board, int address, int& result)
 
 void wait_srq(int board, int& result)
 {
+    const Exchange exchange;
     if (g().serial_in_use) {
         SerialPort* sp = port();
         Clock& c = clk();

@@ -2,12 +2,15 @@
 
 #include <QFile>
 
+bool carrier_file_up(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(16).trimmed() == "1";
+}
+
 std::function<bool()> carrier_file_probe(const QString& path)
 {
-    return [path] {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        return file.read(16).trimmed() == "1";
-    };
+    return [path] { return carrier_file_up(path); };
 }

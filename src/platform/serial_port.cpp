@@ -1,5 +1,6 @@
 #include "platform/serial_port.h"
 
+#include "platform/carrier_file.h"
 #include "platform/clock.h"
 
 #include <QSerialPort>
@@ -88,6 +89,14 @@ bool SerialPort::wait_for_input(Clock& clock, double timeout_ms)
     }
     return true;
 }
+
+void SerialPort::set_carrier_file(int number, const QString& path)
+{
+    if (number >= 1 && number <= 2)
+        carrier_file_[number] = path;
+}
+
+QString SerialPort::carrier_file() const { return port_ >= 1 && port_ <= 2 ? carrier_file_[port_] : QString(); }
 
 QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock), port_impl_(std::make_unique<QSerialPort>())
 {
@@ -278,6 +287,8 @@ bool QtSerialPort::carrier_detect()
 {
     if (carrier_probe)
         return carrier_probe();
+    if (const QString file = carrier_file(); !file.isEmpty())
+        return carrier_file_up(file);
     if (!port_impl_->isOpen())
         return false;
     return port_impl_->pinoutSignals().testFlag(QSerialPort::DataCarrierDetectSignal);

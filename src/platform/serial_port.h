@@ -21,6 +21,10 @@ public:
     // Device path for a port number: another device may be named for port 1 or 2.
     void set_device_override(int number, const QString& device);
     QString device_name() const;
+    // A file that stands in for the carrier-detect line of port 1 or 2 (see carrier_file.h).
+    void set_carrier_file(int number, const QString& path);
+    // The current port's carrier file; empty when its own line is read.
+    QString carrier_file() const;
 
     // Opens the port; error_code 8005 means the port is in use elsewhere.
     virtual bool open(QString* error = nullptr, int* error_code = nullptr) = 0;
@@ -52,6 +56,7 @@ protected:
     int port_ = 1;
     QString settings_ = QStringLiteral("9600,N,8,1");
     QString override_[3];
+    QString carrier_file_[3];
 };
 
 // The real port, over QSerialPort. A pseudo-terminal has no carrier-detect line: a probe can stand in.

@@ -2,6 +2,7 @@
 
 #include "frame/about_window.h"
 #include "frame/fixed_label.h"
+#include "frame/key_preview.h"
 #include "frame/meter_routines.h"
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
@@ -9,6 +10,7 @@
 #include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
+#include "link/link_exchange.h"
 #include "link/vbib32.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
@@ -35,9 +37,11 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -86,7 +90,9 @@ graphtests::graphtests(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib3
     build_stats();
     area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
+    // The timer fires inside the link's waits too: its redraw, which sends the gate, waits for the link.
+    auto tick = std::make_shared<vbib32::LinkWork>(this, [this] { guarded([this] { Timer1_Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this, [tick] { tick->request(); });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::availableGeometryChanged, this, [this] { SysInfo1_DisplayChanged(); });
 }
@@ -131,6 +137,11 @@ void graphtests::build_tabs()
 
     SSTab1 = new QTabWidget(form_);
     SSTab1->installEventFilter(this);
+    // The pointer is put back when it moves over the tabs, buttons pressed or not.
+    SSTab1->tabBar()->installEventFilter(this);
+    SSTab1->setMouseTracking(true);
+    SSTab1->tabBar()->setMouseTracking(true);
+    new KeyPreview(this, [this](int key_code) { Form_KeyPress(key_code); });
 
     // Tab 0: trigger, gate and measurement.
     auto* page0 = new QWidget;
@@ -509,16 +520,9 @@ void graphtests::request_stop()
     unload_requested = true;
 }
 
-void graphtests::keyPressEvent(QKeyEvent* event)
-{
-    if (!event->text().isEmpty())
-        Form_KeyPress(event->text().at(0).unicode());
-    ModeWindow::keyPressEvent(event);
-}
-
 bool graphtests::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == SSTab1 && event->type() == QEvent::MouseMove)
+    if ((watched == SSTab1 || watched == SSTab1->tabBar()) && event->type() == QEvent::MouseMove)
         SSTab1_MouseMove();
     return ModeWindow::eventFilter(watched, event);
 }
@@ -951,12 +955,16 @@ bool graphtests::run_pass(int& burst_left)
     Globals& gs = g();
     Clock& clock = clk();
     const qint64 t0 = clock.now_us();
-    vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
-    if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
-        throw AppError(AppError::meter);
-    vbib32::Receive(gs.gpib_board, gs.meter_address, reply_buffer, vbib32::STOPend);
-    if (gpibgen::gpib_error(QStringLiteral("Reading back Graph data")) > 0)
-        throw AppError(AppError::meter);
+    {
+        // The request and its block are one exchange: the cursor timer waits for its end.
+        const vbib32::Exchange exchange;
+        vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
+        if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
+            throw AppError(AppError::meter);
+        vbib32::Receive(gs.gpib_board, gs.meter_address, reply_buffer, vbib32::STOPend);
+        if (gpibgen::gpib_error(QStringLiteral("Reading back Graph data")) > 0)
+            throw AppError(AppError::meter);
+    }
     const long received = gs.ibcntl;
     if (gs.ibcnt == profile_run::kBlockBytes) {
         trace_valid = true;

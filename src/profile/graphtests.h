@@ -335,7 +335,6 @@ public:
 
 protected:
     void request_stop() override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -1,0 +1,12 @@
+#pragma once
+#include <QCoreApplication>
+#include <QEvent>
+
+// The program's own event loop, a few rounds: events, then the objects let go of with deleteLater.
+inline void run_event_loop()
+{
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
