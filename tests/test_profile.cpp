@@ -842,7 +842,9 @@ void ProfileTest::graph_drawing()
     w->GraphLines->setChecked(false);
     w->GraphLines_Click();
     QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dot), 0);
-    QCOMPARE(int(w->graph_canvas().ops().size()), 200);
+    // The trace and the two cursor lines.
+    QCOMPARE(int(w->graph_canvas().ops().size()), 200 + 2);
+    QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dash), 2);
 
     // On the statistics tabs nothing is drawn on the profile graph, even by a run.
     w->SSTab1->setCurrentIndex(5);
@@ -850,7 +852,7 @@ void ProfileTest::graph_drawing()
     w->GraphLines->setChecked(true);
     w->GraphLines_Click();
     w->menuRunOnce_Click();
-    QCOMPARE(int(w->graph_canvas().ops().size()), 200);
+    QCOMPARE(int(w->graph_canvas().ops().size()), 200 + 2);
     QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dot), 0);
     w->SSTab1->setCurrentIndex(0);
     QVERIFY(w->Pulse_Graph_Frame->isVisibleTo(w));
