@@ -9,6 +9,7 @@
 #include "sim/sim_generator.h"
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
+#include "support/profile_window.h"
 #include "support/test_bench.h"
 
 #include <QAction>
@@ -47,17 +48,7 @@ qint64 time_of(TestBench& tb, const QString& text)
 }
 
 // Opens the window on its own (no main window), loaded, with the load's traffic and boxes cleared.
-graphtests* open_window(TestBench& tb)
-{
-    tb.meter().numbers[sim_profile::kNoiseDb] = 0;
-    tb.meter().numbers[sim_profile::kFloorNoiseDb] = 0;
-    auto* w = new graphtests;
-    w->show();
-    w->load();
-    tb.clear_log();
-    tb.prompts.clear();
-    return w;
-}
+graphtests* open_window(TestBench& tb) { return open_profile_window(tb); }
 
 void settle()
 {

@@ -460,9 +460,9 @@ void graphtests::Do_Pulse_Info()
             Time_frame->hide();
             Power_frame->hide();
             Define_pulse_button->setEnabled(false);
-            Pulse_label->setText(pulse_analysis::hint_text());
             Pulse_label->show();
         }
+        Pulse_label->setText(pulse_analysis::hint_text());
         t = pulse_analysis::not_available();
         pulse_found = false;
     }
