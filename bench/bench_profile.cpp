@@ -53,9 +53,11 @@ int main(int argc, char** argv)
     // A pulse train, so the drawing has edges to draw.
     bench.generator().receive_message("IP");
 
-    // The run yields once in the set-up and twice a pass (the graph's drawing and the pass's end).
+    // The run yields once in the set-up and four times a pass (the graph's drawing, the cursor labels,
+    // the cursor readout and the pass's end).
+    constexpr int kYieldsPerPass = 4;
     int yields = 0;
-    const int stop_after = 1 + 2 * traces;
+    const int stop_after = 1 + kYieldsPerPass * traces;
     clock.on_yield = [&] {
         if (++yields % 512 == 0)
             bench.log().clear();
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
     clock.on_yield = nullptr;
 
     const double seconds = std::chrono::duration<double>(end - start).count();
-    const int passes = (yields - 1) / 2;
+    const int passes = (yields - 1) / kYieldsPerPass;
     std::printf("profile continuous run: %d traces in %.3f s = %.0f traces/s (%.1f us a trace)\n", passes, seconds,
                 passes / seconds, seconds / passes * 1e6);
     if (!prompts.calls.empty())

@@ -285,7 +285,7 @@ public:
     QPushButton* Zoom_out;
     QLineEdit* Difference_Needed;
     QCheckBox* Link_cursors_check;
-    // Tab 4: pulse information.
+    // Tab 4: pulse information; the results are read-only boxes.
     QLabel* Pulse_label;
     QLineEdit* Peak_Power;
     QGroupBox* Time_frame;

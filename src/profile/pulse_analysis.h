@@ -88,8 +88,8 @@ struct Gate {
 Gate auto_gate(const float* trace, float level_min, float level_max);
 
 // Colours of the level lines.
-inline const QColor kLevelColor{0, 200, 0};
-inline const QColor kEdgeColor{255, 128, 0};
+inline const QColor kLevelColor{0, 255, 0};
+inline const QColor kEdgeColor{255, 160, 0};
 // The top and base lines across the plot, a line for each reference level between its crossings
 // (moved 5 points out), and a vertical at each crossing from base to top. Drawn dotted; the draw
 // style is put back afterwards.
