@@ -1,6 +1,7 @@
 // The about box and the please-wait notice: texts, placement, the system-information button, and
 // pictures of both in the build folder for a look.
 #include "frame/about_window.h"
+#include "platform/platform.h"
 #include "support/test_bench.h"
 
 #include <QDir>
@@ -42,8 +43,12 @@ private slots:
 void ScreensFrameTest::about_box_texts_and_picture()
 {
     TestBench tb(TestBench::Link::None);
+    Platform p = platform();
+    p.gpib_description = "simulated bench";
+    install_platform(p);
     about_window box;
     QCOMPARE(box.windowTitle(), QString("About Pelmora"));
+    QCOMPARE(box.lblGpibDriver->text(), QString("GPIB driver: simulated bench"));
     QCOMPARE(box.lblTitle->text(), QString("Pelmora"));
     QCOMPARE(box.lblVersion->text(), QStringLiteral("Version %1.%2.%3")
                                          .arg(PELMORA_VERSION_MAJOR)

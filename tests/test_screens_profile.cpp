@@ -14,6 +14,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -45,6 +48,7 @@ class ScreensProfileTest : public QObject {
 private slots:
     void pulse_train_on_the_graph();
     void resized_window();
+    void statistics_graphs();
 };
 
 void ScreensProfileTest::pulse_train_on_the_graph()
@@ -104,6 +108,52 @@ void ScreensProfileTest::resized_window()
     w->menuExit_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!w);
+}
+
+void ScreensProfileTest::statistics_graphs()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<graphtests> w = new graphtests;
+    w->resize(1000, 720);
+    w->show();
+    QVERIFY(w->load());
+    // A deep AM on a noisy carrier spreads the levels over some 15 dB.
+    tb.meter().numbers[sim_profile::kNoiseDb] = 0.5;
+    w->Pwr_Setting->setText("-20");
+    w->AM_mod_check->setChecked(true);
+    w->AM_mod_check_Click();
+    w->Mod_Depth->setText("80");
+    w->Mod_Depth_KeyPress(13);
+    w->Mod_Rate->setText("0.35");
+    w->Mod_Rate_KeyPress(13);
+    w->SSTab1->setCurrentIndex(5);
+    w->do_pdf_check->setChecked(true);
+    for (int i = 0; i < 20; ++i)
+        w->menuRunOnce_Click();
+    QVERIFY(w->statistics.sample_count() >= 6000);
+    w->Top_PDF_Scale->setText("-5");
+    w->Bot_PDF_Scale->setText("-70");
+    QVERIFY(w->Bot_PDF_Scale->text() == "-70" && w->stats_graph.window().bottom == -50);  // below the limit
+    w->Bot_PDF_Scale->setText("-50");
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const char* names[] = {"pdf", "cdf", "1cdf"};
+    for (int kind = 0; kind < 3; ++kind) {
+        w->Stats_Graph_Display[kind]->click();
+        if (kind == 0)
+            w->X_PDF_Stop->setText("5");
+        w->Stats_Cursor_Scroll->setValue(330);
+        if (kind == 0)
+            w->pdf_peak_button->click();
+        QTest::qWait(30);
+        QVERIFY(!w->pdf_canvas().ops().empty());
+        QVERIFY(w->stats_overlay->Stats_Cursor->isVisible());
+        QVERIFY(w->grab().toImage().save(output_path(QString("screen_profile_stats_%1.png").arg(names[kind]))));
+    }
+    w->SSTab1->setCurrentIndex(6);
+    QTest::qWait(30);
+    QVERIFY(w->grab().toImage().save(output_path("screen_profile_stats_info.png")));
+    w->menuExit_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(ScreensProfileTest)

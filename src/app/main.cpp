@@ -1,8 +1,10 @@
 // Pelmora: drives an RQ58xxK peak power meter (and optionally a signal generator) over GPIB or a
-// serial line. The GPIB driver is the simulated bench, so every mode runs without an instrument.
+// serial line. The GPIB driver is the system's 488.2 library when it loads, otherwise the simulated
+// bench, so every mode runs without an instrument; --gpib=system|simulated chooses.
 #include "frame/mode_registry.h"
 #include "frame/sorvdemo.h"
 #include "platform/clock.h"
+#include "platform/gpib_choice.h"
 #include "platform/gpib_driver.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
@@ -28,13 +30,20 @@ int main(int argc, char* argv[])
     SimBench bench(clock);
     QtSerialPort serial(clock);
 
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
+    GpibChoice gpib = choose_gpib(gpib_request(QCoreApplication::arguments(), &settings));
+    GpibDriver& driver = gpib.driver ? *gpib.driver : static_cast<GpibDriver&>(bench.bus());
+    std::fprintf(stderr, "Pelmora: GPIB driver: %s\n", qPrintable(gpib.description));
+
+    Platform p = Platform::of(clock, prompts, settings, driver, serial);
+    p.gpib_description = gpib.description;
     p.end_system = [] {
         std::fflush(nullptr);
         ::_exit(0);
     };
     install_platform(p);
     register_all_modes();
+    if (!gpib.problem.isEmpty())
+        prompts.message_box(gpib.problem, Prompts::Buttons::Ok, Prompts::Icon::Exclamation, QStringLiteral("Pelmora"));
 
     auto* main_window = new sorvdemo;
     main_window->setAttribute(Qt::WA_DeleteOnClose);

@@ -26,6 +26,8 @@ about_window::about_window(QWidget* parent) : QDialog(parent)
     lblDescription = new QLabel;
     lblDescription->setWordWrap(true);
     lblDisclaimer = new QLabel;
+    lblGpibDriver = new QLabel;
+    lblGpibDriver->setWordWrap(true);
     cmdOK = new QPushButton(QStringLiteral("OK"));
     cmdOK->setDefault(true);
     cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."));
@@ -37,11 +39,12 @@ about_window::about_window(QWidget* parent) : QDialog(parent)
     grid->addWidget(lblTitle, 0, 1);
     grid->addWidget(lblVersion, 1, 1);
     grid->addWidget(lblDescription, 2, 1);
-    grid->addWidget(lblDisclaimer, 3, 0, 1, 2);
+    grid->addWidget(lblGpibDriver, 3, 1);
+    grid->addWidget(lblDisclaimer, 4, 0, 1, 2);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdSysInfo);
-    grid->addLayout(buttons, 4, 1, Qt::AlignRight);
+    grid->addLayout(buttons, 5, 1, Qt::AlignRight);
     // The texts take the width the picture does not need.
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(16);
@@ -64,6 +67,8 @@ void about_window::Form_Load()
     lblTitle->setText(QStringLiteral("Pelmora"));
     lblDescription->setText(QStringLiteral(
         "This program demostrates some of the special features of the Tolmare RQ5810K Series Power meter.\r\n"));
+    const QString driver = platform().gpib_description;
+    lblGpibDriver->setText(driver.isEmpty() ? QString() : QStringLiteral("GPIB driver: ") + driver);
 }
 
 QString about_window::find_sysinfo_program()

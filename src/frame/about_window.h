@@ -24,6 +24,7 @@ public:
     QLabel* lblVersion;
     QLabel* lblDescription;
     QLabel* lblDisclaimer;
+    QLabel* lblGpibDriver;
     QPushButton* cmdOK;
     QPushButton* cmdSysInfo;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <functional>
 
 class Clock;
@@ -15,6 +16,8 @@ struct Platform {
     SettingsStore* settings = nullptr;
     GpibDriver* gpib = nullptr;
     SerialPort* serial = nullptr;  // the main window's serial port
+    // Names the GPIB driver in use, for the about box.
+    QString gpib_description;
     // Ends the program at once (the link's fatal registration failures, Cancel at first start).
     std::function<void()> end_system;
 

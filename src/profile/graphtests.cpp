@@ -3,6 +3,7 @@
 #include "frame/about_window.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
+#include "frame/ui_scopes.h"
 #include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
@@ -59,35 +60,6 @@ protected:
     }
 };
 
-// A caption for as long as a step lasts, the earlier one back on every way out.
-class CaptionScope {
-public:
-    CaptionScope(QWidget* window, const QString& caption) : window_(window), saved_(window->windowTitle())
-    {
-        window->setWindowTitle(caption);
-    }
-    ~CaptionScope()
-    {
-        if (window_)
-            window_->setWindowTitle(saved_);
-    }
-    CaptionScope(const CaptionScope&) = delete;
-    CaptionScope& operator=(const CaptionScope&) = delete;
-
-private:
-    QPointer<QWidget> window_;
-    QString saved_;
-};
-
-// The hourglass while a handler works, the arrow back on every way out.
-class Hourglass {
-public:
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
-
 Clock& clk() { return *platform().clock; }
 Prompts& prompts() { return *platform().prompts; }
 
@@ -125,11 +97,10 @@ graphtests::graphtests(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib3
     build_tabs();
     build_graph_frames();
     wire_cursor_controls();
+    build_stats();
     area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
-    for (auto& w : x_window)
-        w = {100.0f, 0.0f};
     if (QScreen* screen = QGuiApplication::primaryScreen())
         connect(screen, &QScreen::availableGeometryChanged, this, [this] { SysInfo1_DisplayChanged(); });
 }
@@ -152,9 +123,6 @@ void graphtests::build_menus()
         menuFileBar->addAction(QStringLiteral("Printer &Setup"), this, on(&graphtests::menuPrinterSetup_Click));
     menuPrintGraph =
         menuFileBar->addAction(QStringLiteral("&Print Profile Graph"), this, on(&graphtests::menuPrintGraph_Click));
-    // Saving and printing come with the data file and the printed page.
-    for (QAction* a : {menuSaveProfileGraph, menuPrinterSetup, menuPrintGraph})
-        a->setEnabled(false);
     menuExit = menuFileBar->addAction(QStringLiteral("E&xit"), this, [this] { menuExit_Click(); });
     menuControlBar = menuBar()->addMenu(QStringLiteral("&Control"));
     menuRunOnce = menuControlBar->addAction(QStringLiteral("Run &Once"), this, on(&graphtests::menuRunOnce_Click));
@@ -487,10 +455,6 @@ void graphtests::build_graph_frames()
     for (QWidget* w : std::initializer_list<QWidget*>{Shift_up_button, Shift_down_button, Increase_PDF_X_Scale,
                                                       Decrease_PDF_X_Scale})
         w->setFixedWidth(28);
-    // The statistics graph's scale controls are wired with the statistics.
-    for (QWidget* w : std::initializer_list<QWidget*>{Top_PDF_Scale, Bot_PDF_Scale, X_PDF_Start, X_PDF_Stop, Shift_up_button,
-                                                      Shift_down_button, Increase_PDF_X_Scale, Decrease_PDF_X_Scale})
-        w->setEnabled(false);
 }
 
 Canvas& graphtests::graph_canvas() { return graph->canvas(); }
@@ -577,11 +541,7 @@ void graphtests::Form_Load()
     gs.pulse_distal = 0.9;
     gs.pulse_mesial = 0.5;
     gs.pulse_proximal = 0.1;
-    for (auto& w : x_window)
-        w = {100.0f, 0.0f};
-    bucket_size = 0.1f;
     tracker.reset();
-    pdf_start_time = -1;
     unload_requested = false;
 
     // 2, 3. The please-wait window over the set-up; the window placed in the work area.
@@ -814,9 +774,11 @@ void graphtests::Form_Resize()
         const int fh = PDF_Graph_Frame->height();
         const int left = box_w + 12;
         const int top = 6;
-        const int gw = std::max(20, fw - left - right_margin);
+        const int scroll_w = Stats_Cursor_Scroll->sizeHint().width();
+        const int gw = std::max(20, fw - left - right_margin - scroll_w);
         const int gh = std::max(20, fh - top - strip);
         PDF_Graph->setGeometry(left, top, gw, gh);
+        Stats_Cursor_Scroll->setGeometry(left + gw + right_margin / 2, top, scroll_w, gh);
         Top_PDF_Scale->move(4, top);
         Bot_PDF_Scale->move(4, top + gh - box_h);
         const int middle = top + gh / 2;
@@ -886,7 +848,7 @@ void graphtests::menuAbout_Click()
 
 void graphtests::menuSaveProfileGraph_Click() { SaveProfileGraph(); }
 
-void graphtests::menuPrinterSetup_Click() {}
+void graphtests::menuPrinterSetup_Click() { page_setup.setup(); }
 
 void graphtests::menuPrintGraph_Click() { PrintGraph(); }
 
@@ -1030,8 +992,6 @@ bool graphtests::run_pass(int& burst_left)
 
 void graphtests::extract_graph_data(long byte_count)
 {
-    if (do_pdf_check->isChecked() && pdf_start_time == -1)
-        pdf_start_time = clk().time_of_day();
     const TraceDecode decoded = decode_trace_block(reply_buffer, byte_count, graph_trace);
     graph_trace = decoded.points;
     if (decoded.extremes_valid()) {

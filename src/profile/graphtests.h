@@ -1,13 +1,19 @@
 #pragma once
 #include "frame/mode_window.h"
+#include "frame/page_setup.h"
 #include "frame/trace_block.h"
 #include "profile/profile_run.h"
 #include "profile/pulse_analysis.h"
+#include "profile/profile_stats.h"
+#include "stats/stats_graph.h"
+#include "stats/stats_overlay.h"
 
 #include <QByteArray>
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class Canvas;
 class CanvasWidget;
@@ -150,15 +156,6 @@ public:
     void Auto_Setup_Click();
     void AutoSetup();
 
-    // Statistics: called from their places in the loop and the handlers; their bodies come with the
-    // statistics controls.
-    void Draw_Stats_Graph(Canvas&) {}
-    void Calculate_Stats() {}
-    void update_Stats_Scale() {}
-    void reset_stats_cursor() {}
-    void Stats_Graph_Zoom() {}
-    void SaveProfileGraph() {}
-    void PrintGraph() {}
     void Timer1_Timer();
     void Track_min_max_check_Click();
     void Reset_Track_Min_Max_Click();
@@ -179,7 +176,6 @@ public:
     profile_run::MinMaxTracker tracker;
     float level_min = 0, level_max = 0;
     float pulse_top = 0, pulse_bottom = 0;
-    double pdf_start_time = -1;
 
     // Axes: y in dBm, x in ms.
     float y_top = 20, y_bottom = -50;
@@ -207,10 +203,60 @@ public:
     // The last analysis found one pulse: its level lines may be drawn.
     bool pulse_found = false;
     pulse_analysis::Result pulse_result;
+
+    // ---- amplitude statistics, statistics graph, data file and printed page (graphtests_stats.cpp) ----
+    void Draw_Stats_Graph(Canvas& target);
+    void Calculate_Stats();
+    void Update_Stats_Values();
+    void update_Stats_Scale();
+    void reset_stats_cursor();
+    void update_stats_cursor_readout();
+    void update_on_screen();
+    void Stats_Graph_Zoom();
+    void Reset_PDF_Button_Click();
+    void Bucket_size_button_Click();
+    void Stats_Graph_Display_Click(int index);
+    void scale_box_Change();
+    void Top_PDF_Scale_LostFocus();
+    void Bot_PDF_Scale_LostFocus();
+    void Reset_PDF_Graph_Scale_Click();
+    void Label13_DblClick();
+    void Shift_up_button_Click();
+    void Shift_down_button_Click();
+    void Increase_PDF_X_Scale_Click();
+    void Decrease_PDF_X_Scale_Click();
+    void pdf_peak_button_Click();
+    void PDF_Graph_MouseDown(double x, double y, Qt::MouseButton button);
+    void PDF_Graph_MouseMove(double x, double y);
+    void PDF_Graph_MouseUp();
+    void SaveProfileGraph();
+    void PrintGraph();
+    profile_stats::ProfileStats statistics;
+    stats::StatsGraph stats_graph{stats::GraphRules::profile()};
+    std::vector<float> cdf_values = std::vector<float>(stats::kBucketCount, 0.0f);
+    bool scale_busy = false;
     bool zoom_pending = false;
-    float bucket_size = 0.1f;
-    // Share window (stop %, start %) of the PDF, CDF and 1-CDF graphs.
-    std::array<std::array<float, 2>, 3> x_window{};
+    bool dragging = false;
+    QPointF zoom_origin;
+    QRectF zoom_box;
+    PageSetup page_setup;
+    QRadioButton* Stats_Graph_Display[3];
+    QPushButton* Reset_PDF_Button;
+    QPushButton* Bucket_size_button;
+    QPushButton* Draw_PDF_Button;
+    QPushButton* pdf_peak_button;
+    QPushButton* Reset_PDF_Graph_Scale;
+    QLabel* PDF_Samples_Label;
+    QLabel* Stats_Peak_Label;
+    QLabel* Stats_Avg_Label;
+    QLabel* Stats_PkAvg_Label;
+    QLabel* Stats_Time_label;
+    QLabel* stats_X_readout;
+    QLabel* above_or_below;
+    QLabel* Stats_Y_readout;
+    QLabel* percentage_on_screen;
+    QScrollBar* Stats_Cursor_Scroll;
+    std::unique_ptr<StatsOverlay> stats_overlay;
 
     // A run is on the stack, from the start of start_test to the end of its ending.
     bool run_in_progress() const { return run_in_progress_; }
@@ -366,6 +412,11 @@ private:
     void set_progress(int value);
     void close_process_bar();
     void finish_auto_setup();
+    void build_stats();
+    // The program's own writes into the scale boxes: nothing is drawn until all are in, then once.
+    void write_scale_boxes(const stats::BoxWrites& writes);
+    // A step of the share window's stop, or the beep when there is none.
+    void share_step(const stats::StatsGraph::ShareStep& step);
     // Runs a handler of a control: inside the busy bracket, an instrument failure ending only the handler.
     void guarded(const std::function<void()>& handler);
     // A load step: a failure is reported by the link's own box and the load goes on.

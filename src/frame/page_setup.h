@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Canvas;
+class QPrinter;
+
+// The printer a mode window prints its page on, kept from "Printer Setup" to each print. Where the
+// machine has no printer installed, both offer a PDF file instead.
+class PageSetup {
+public:
+    PageSetup();
+    ~PageSetup();
+    PageSetup(const PageSetup&) = delete;
+    PageSetup& operator=(const PageSetup&) = delete;
+
+    // Whether a printer is installed; tests replace it.
+    std::function<bool()> has_printer;
+
+    // The printer set-up box; with no printer, the choice of the PDF file. False when cancelled.
+    bool setup();
+    // Prepares page for drawing on the chosen printer (its text metrics are the printer's). With no
+    // printer and no PDF file chosen yet, asks for one first. False when the user cancels.
+    bool begin(Canvas& page);
+    // Sends the page to the printer (one page, then the end of the document). A printer that cannot be
+    // started gives the error box; false then.
+    bool finish(const Canvas& page);
+    // The "Error: " box of a failed print.
+    static void fail(const QString& reason);
+
+    QString pdf_path() const { return pdf_path_; }
+    QPrinter& printer();
+
+private:
+    bool ask_pdf_path();
+    std::unique_ptr<QPrinter> printer_;
+    QString pdf_path_;
+};

@@ -1,0 +1,191 @@
+// Data file text, naming, whole-or-nothing writing, and the page set-up of printed pages.
+#include "frame/data_file.h"
+#include "frame/page_setup.h"
+#include "platform/canvas.h"
+#include "support/test_bench.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QByteArray read_all(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+class DataFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void header_texts();
+    void txt_is_appended_unless_present();
+    void appended_name_that_exists_is_asked_about();
+    void written_whole_with_crlf();
+    void failed_write_keeps_the_old_file();
+    void page_without_printer_goes_to_a_pdf();
+    void page_that_cannot_be_written_says_so();
+};
+
+void DataFileTest::header_texts()
+{
+    QCOMPARE(data_file::comment_block("Profile Graph Data", QString()),
+             QString("**********************\r\n* Profile Graph Data\r\n* \r\n**********************\r\n"));
+    const QString thirty(30, 'c');
+    QCOMPARE(data_file::comment_block("H", thirty).section("\r\n", 0, 0), QString(34, '*'));
+    QCOMPARE(data_file::comment_block("H", "a\tb").section("\r\n", 2, 2), QString("* a\tb"));
+
+    // Month names stay English under another language.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(data_file::date_time_lines(QDateTime(QDate(2026, 3, 5), QTime(7, 4, 59))),
+             QString("Date: 05 March 2026\r\nTime: 07:04\r\n"));
+    QCOMPARE(data_file::long_date(QDate(2026, 12, 31)), QString("31 December 2026"));
+    QLocale::setDefault(before);
+    QVERIFY(data_file::short_date_time_line(QDateTime(QDate(2026, 3, 5), QTime(7, 4))).count('\t') == 1);
+
+    data_file::Text t;
+    t.fields({"Point", "dBm"});
+    t.line();
+    t.line("x");
+    QCOMPARE(t.text(), QString("Point\tdBm\r\n\r\nx\r\n"));
+}
+
+void DataFileTest::txt_is_appended_unless_present()
+{
+    const QList<QPair<QString, QString>> cases = {
+        {"trace", "trace.TXT"},         {"trace.txt", "trace.txt"},   {"trace.TxT", "trace.TxT"},
+        {"a.txt.bak", "a.txt.bak.TXT"}, {"/d/x.TXT", "/d/x.TXT"},     {"txt", "txt.TXT"},
+    };
+    for (const auto& [in, out] : cases)
+        QCOMPARE(data_file::with_txt(in), out);
+}
+
+void DataFileTest::appended_name_that_exists_is_asked_about()
+{
+    TestBench tb(TestBench::Link::None);
+    QTemporaryDir dir;
+    const QString base = dir.filePath("run");
+    put(base + ".TXT", "old");
+    put(dir.filePath("kept.txt"), "old");
+
+    // Cancel in the Save As box.
+    QCOMPARE(data_file::ask_file_name("Save Profile Data"), QString());
+    QCOMPARE(tb.prompts.calls.back().title, QString("Save Profile Data"));
+
+    // The appended name exists: No keeps it, Yes replaces it.
+    tb.prompts.file_names = {base, base};
+    tb.prompts.answers = {Prompts::Answer::No, Prompts::Answer::Yes};
+    QCOMPARE(data_file::ask_file_name("T"), QString());
+    QCOMPARE(data_file::ask_file_name("T"), base + ".TXT");
+    const QStringList boxes = tb.prompts.boxes();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0], QString("run.TXT already exists.\r\nDo you want to replace it?"));
+
+    // The box itself asked about a name it was given whole; a new name is not asked about.
+    tb.prompts.clear();
+    tb.prompts.file_names = {dir.filePath("kept.txt"), dir.filePath("new")};
+    QCOMPARE(data_file::ask_file_name("T"), dir.filePath("kept.txt"));
+    QCOMPARE(data_file::ask_file_name("T"), dir.filePath("new.TXT"));
+    QVERIFY(tb.prompts.boxes().isEmpty());
+}
+
+void DataFileTest::written_whole_with_crlf()
+{
+    TestBench tb(TestBench::Link::None);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.TXT");
+    put(path, "an older and longer content");
+    QVERIFY(data_file::write_whole(path, "one\r\ntwo µ\r\n", "Sorry...."));
+    QCOMPARE(read_all(path), QByteArray("one\r\ntwo \xc2\xb5\r\n"));
+    QVERIFY(tb.prompts.calls.empty());
+}
+
+void DataFileTest::failed_write_keeps_the_old_file()
+{
+    TestBench tb(TestBench::Link::None);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("keep.TXT");
+    put(path, "old contents");
+
+    // A folder that does not exist.
+    QVERIFY(!data_file::write_whole(dir.filePath("no/such/folder/x.TXT"), "new", "Sorry...."));
+    QCOMPARE(tb.prompts.calls.back().title, QString("Sorry...."));
+    QVERIFY(tb.prompts.boxes().back().startsWith("Error: "));
+    QVERIFY(tb.prompts.boxes().back().size() > 8);
+
+    // A full disk: writes past a file-size limit fail.
+    struct rlimit old_limit {};
+    getrlimit(RLIMIT_FSIZE, &old_limit);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString big(200000, 'x');
+    const QString reason = data_file::write_whole_quiet(path, big);
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(read_all(path), QByteArray("old contents"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.TXT"});
+}
+
+void DataFileTest::page_without_printer_goes_to_a_pdf()
+{
+    TestBench tb(TestBench::Link::None);
+    QTemporaryDir dir;
+    PageSetup setup;
+    setup.has_printer = [] { return false; };
+
+    // Cancelling the PDF file box prints nothing.
+    Canvas page;
+    QVERIFY(!setup.begin(page));
+    QCOMPARE(tb.prompts.calls.back().kind, QString("save_as"));
+
+    // Printer Setup chooses the file; the name gets ".pdf".
+    tb.prompts.file_names = {dir.filePath("page")};
+    QVERIFY(setup.setup());
+    QCOMPARE(setup.pdf_path(), dir.filePath("page.pdf"));
+    tb.prompts.clear();
+    QVERIFY(setup.begin(page));
+    QVERIFY(tb.prompts.calls.empty());
+    QVERIFY(page.device_size().width() > 1000);  // the page's pixels, not the screen's
+    page.scale(0, 0, 100, 100);
+    page.line(10, 10, 90, 90);
+    page.set_current(10, 50);
+    page.print("Hello page");
+    QVERIFY(setup.finish(page));
+    QVERIFY(read_all(setup.pdf_path()).startsWith("%PDF"));
+    QVERIFY(tb.prompts.boxes().isEmpty());
+}
+
+void DataFileTest::page_that_cannot_be_written_says_so()
+{
+    TestBench tb(TestBench::Link::None);
+    PageSetup setup;
+    setup.has_printer = [] { return false; };
+    tb.prompts.file_names = {"/no/such/folder/page.pdf"};
+    Canvas page;
+    QVERIFY(setup.begin(page));
+    QVERIFY(!setup.finish(page));
+    QCOMPARE(tb.prompts.boxes(), QStringList{"Error: the file /no/such/folder/page.pdf could not be written."});
+    QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
+
+    PageSetup::fail("the graph's top and bottom are the same.");
+    QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
+}
+
+QTEST_MAIN(DataFileTest)
+#include "test_data_file.moc"
