@@ -1390,10 +1390,10 @@ void graphtests::auto_scale_y_Click()
     vbib32::Send(gs.gpib_board, gs.meter_address, "GRAUTO", vbib32::NLend);
     gpibgen::gpib_error(QStringLiteral("AutoScale"));
     const auto ask = [&](const char* query) -> std::optional<QString> {
-        vbib32::Send(gs.gpib_board, gs.meter_address, query, vbib32::NLend);
         QByteArray buffer = vbib32::fixed_buffer(50);
         {
             const ExchangeScope exchange(exchange_open_);
+            vbib32::Send(gs.gpib_board, gs.meter_address, query, vbib32::NLend);
             vbib32::Receive(gs.gpib_board, gs.meter_address, buffer, vbib32::STOPend);
         }
         if (gpibgen::gpib_error(QStringLiteral("Get Y scale")) > 0)
