@@ -27,7 +27,9 @@ int main(int argc, char* argv[])
     RealClock clock;
     QtPrompts prompts;
     QtSettingsStore settings;
-    SimBench bench(clock);
+    BenchDescription description;
+    description.tdma_frame = true;
+    SimBench bench(clock, description);
     QtSerialPort serial(clock);
 
     GpibChoice gpib = choose_gpib(gpib_request(QCoreApplication::arguments(), &settings));

@@ -1,5 +1,6 @@
 #include "frame/mode_registry.h"
 
+#include "gsm/frm_gsm.h"
 #include "profile/graphtests.h"
 #include "readout/readout_spd.h"
 
@@ -24,4 +25,5 @@ void register_all_modes()
     // Each mode folder adds its window here.
     set_mode_factory(Mode::Readout, [] { return new readout_spd; });
     set_mode_factory(Mode::Profile, [] { return new graphtests; });
+    set_mode_factory(Mode::Gsm, [] { return new frmGSM; });
 }

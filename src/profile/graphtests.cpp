@@ -2,6 +2,7 @@
 
 #include "frame/about_window.h"
 #include "frame/meter_routines.h"
+#include "frame/form_area.h"
 #include "frame/sorvdemo.h"
 #include "frame/ui_scopes.h"
 #include "link/app_error.h"
@@ -44,21 +45,6 @@ constexpr int kEnter = 13;
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 480;
 const QString kPelmora = QStringLiteral("Pelmora");
-
-// The window's client area: lays the controls out on every size change.
-class FormArea : public QWidget {
-public:
-    explicit FormArea(QWidget* parent) : QWidget(parent) {}
-    std::function<void()> on_resize;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QWidget::resizeEvent(event);
-        if (on_resize)
-            on_resize();
-    }
-};
 
 Clock& clk() { return *platform().clock; }
 Prompts& prompts() { return *platform().prompts; }

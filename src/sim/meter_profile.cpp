@@ -59,7 +59,14 @@ QByteArray scale_reply(const char* header, double v)
     return QByteArray(header) + ' ' + QByteArray::number(v, 'f', 2);
 }
 
-// Channel values of a capture, from the two sensors' readings.
+qint32 to_block_value(double db)
+{
+    const double v = std::round(db * 1024.0);
+    return qint32(std::clamp(v, -2147483648.0, 2147483647.0));
+}
+
+}  // namespace
+
 double channel_value(const QString& channel, double a, double b)
 {
     if (channel == QLatin1String("B"))
@@ -71,11 +78,7 @@ double channel_value(const QString& channel, double a, double b)
     return a;
 }
 
-qint32 to_block_value(double db)
-{
-    const double v = std::round(db * 1024.0);
-    return qint32(std::clamp(v, -2147483648.0, 2147483647.0));
-}
+namespace {
 
 // The starts of the last captures (at most s.averages) that the meter, capturing back to back at its
 // own rate, has finished by time asked. Captures are looked for over the last 2 x averages capture

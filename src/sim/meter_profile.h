@@ -70,6 +70,9 @@ struct CaptureSettings {
 };
 CaptureSettings capture_settings(const SimMeter& meter);
 
+// The value of a channel configuration (A, B, A-B, B-A) from the two sensors' readings.
+double channel_value(const QString& channel, double a, double b);
+
 // Noise-free reading of a sensor ("A" or "B") at bench time t, in dBm.
 double sensor_dbm(SimMeter& meter, const QString& sensor, double t);
 

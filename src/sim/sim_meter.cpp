@@ -43,6 +43,7 @@ SimMeter::SimMeter(Clock& clock, const BenchDescription& bench)
     install_core_commands(*this);
     install_readout_commands(*this);
     install_profile_commands(*this);
+    install_gsm_commands(*this);
 }
 
 // ---- numbers -------------------------------------------------------------------------------------------

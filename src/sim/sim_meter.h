@@ -51,6 +51,8 @@ public:
     // "gtdly 5ms". Mode files add their own handlers with install_*_commands(); a later registration
     // for the same header replaces the earlier one.
     void on(const QString& header, Handler handler);
+    // The handler registered for a header (empty when none), so a mode file can wrap another's.
+    Handler handler(const QString& header) const { return handlers_.value(header.toUpper()); }
     // Queue a text reply (LF appended) ready latency_ms after the current command starts (default: the
     // query latency).
     void reply(const QByteArray& text, double latency_ms = -1);
@@ -196,3 +198,4 @@ private:
 void install_core_commands(SimMeter& meter);
 void install_readout_commands(SimMeter& meter);
 void install_profile_commands(SimMeter& meter);
+void install_gsm_commands(SimMeter& meter);
