@@ -40,6 +40,21 @@ int count_in_image(const QImage& image, const QColor& color)
     return n;
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* widget, int& count) : count_(count) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count_;
+        return false;
+    }
+
+private:
+    int& count_;
+};
+
 }  // namespace
 
 class TestCanvas : public QObject {
@@ -246,6 +261,61 @@ private slots:
         QVERIFY(is(after, 300, 150, Qt::red));
         QVERIFY(is(after, 300, 100, Qt::white));
         QCOMPARE(c.ops().size(), size_t(1));
+    }
+
+    void widget_keeps_static_layer_and_paints_at_screen_pace()
+    {
+        CanvasWidget widget;
+        widget.resize(300, 200);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        Canvas& c = widget.canvas();
+        int paints = 0;
+        PaintCounter counter(&widget, paints);
+        // A grid kept as the static layer, a trace over it: what reaches the screen is the full replay.
+        const auto draw = [&c](const QColor& grid, double level) {
+            c.cls();
+            c.scale(0, 100, 200, 0);
+            c.set_draw_style(Canvas::DrawStyle::Dot);
+            for (int x = 0; x <= 200; x += 20)
+                c.line(x, 0, x, 100, grid);
+            c.set_draw_style(Canvas::DrawStyle::Solid);
+            c.mark_static_layer();
+            c.pset(0, level);
+            for (int x = 1; x < 200; ++x)
+                c.line_to(x, level + (x % 20 < 10 ? 30 : 0), Qt::yellow);
+        };
+        draw(Qt::gray, 20);
+        QCOMPARE(c.static_layer_ops(), size_t(11));
+        QCOMPARE(c.ops().size(), size_t(11 + 200));
+        QCOMPARE(widget.grab().toImage(), render(c, widget.size()));
+        draw(Qt::gray, 50);  // same static layer, new trace
+        QCOMPARE(widget.grab().toImage(), render(c, widget.size()));
+        draw(Qt::red, 50);  // the static layer changed
+        QCOMPARE(widget.grab().toImage(), render(c, widget.size()));
+        widget.resize(420, 150);
+        QCOMPARE(widget.grab().toImage(), render(c, widget.size()));
+        // The mark goes with a copy and with cls().
+        QCOMPARE(Canvas(c).static_layer_ops(), size_t(11));
+        c.cls();
+        QCOMPARE(c.static_layer_ops(), size_t(0));
+
+        // Many passes a frame: the widget is painted at most once a screen refresh, and the last pass
+        // still reaches the screen.
+        QCoreApplication::processEvents();
+        paints = 0;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (int pass = 0; pass < 2000; ++pass) {
+            draw(Qt::gray, pass % 80);
+            QCoreApplication::processEvents();
+        }
+        const qint64 ms = elapsed.elapsed();
+        QVERIFY2(paints <= ms / 15 + 2, qPrintable(QString("%1 paints in %2 ms").arg(paints).arg(ms)));
+        const int before = paints;
+        draw(Qt::gray, 79.5);
+        QTRY_VERIFY(paints > before);
+        QCOMPARE(widget.grab().toImage(), render(c, widget.size()));
     }
 
     void widget_mouse_in_user_units()

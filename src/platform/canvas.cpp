@@ -170,6 +170,7 @@ Canvas& Canvas::operator=(const Canvas& other)
     device_ = other.device_;
     dpi_ = other.dpi_;
     ops_ = other.ops_;
+    static_ops_ = other.static_ops_;
     current_x_ = other.current_x_;
     current_y_ = other.current_y_;
     style_ = other.style_;
@@ -190,6 +191,7 @@ void Canvas::scale(double left, double top, double right, double bottom)
 void Canvas::cls()
 {
     ops_.clear();
+    static_ops_ = 0;
     current_x_ = 0;
     current_y_ = 0;
     if (changed)
@@ -300,14 +302,21 @@ void Canvas::set_device(const QSizeF& pixels, double dpi)
 
 void Canvas::replay(QPainter& painter, const QRectF& target) const
 {
+    painter.fillRect(target, back_color_);
+    replay_ops(painter, target, 0, ops_.size(), painter.device() ? painter.device()->logicalDpiY() : 96.0);
+}
+
+void Canvas::replay_ops(QPainter& painter, const QRectF& target, size_t first, size_t last, double dpi) const
+{
+    last = std::min(last, ops_.size());
+    if (first >= last)
+        return;
     painter.save();
     painter.setClipRect(target);
-    painter.fillRect(target, back_color_);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     // Pen widths are screen pixels; a printer gets the same width on paper.
-    const double device_dpi = painter.device() ? painter.device()->logicalDpiY() : 96.0;
-    const double width_factor = std::max(1.0, device_dpi / 96.0);
+    const double width_factor = std::max(1.0, dpi / 96.0);
     // Drawing is cut a little outside the target (more than a pen's width) so the clip, not the cut,
     // makes the visible edge.
     QRectF bounds;
@@ -330,7 +339,8 @@ void Canvas::replay(QPainter& painter, const QRectF& target) const
 
     const QRectF* mapped_scale = nullptr;
     Mapping map;
-    for (const Op& op : ops_) {
+    for (size_t i = first; i < last; ++i) {
+        const Op& op = ops_[i];
         if (!mapped_scale || op.scale != *mapped_scale) {
             map = Mapping(op.scale, target);
             mapped_scale = &op.scale;
@@ -407,27 +417,51 @@ void Canvas::replay(QPainter& painter, const QRectF& target) const
 
 // ----------------------------------------------------------------------------------------- CanvasWidget
 
-CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent)
+CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent), pacer_(new FramePacer(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     canvas_.set_device(size(), logicalDpiY());
-    // Many ops arrive per trace; one repaint request covers them all.
-    canvas_.changed = [this] {
-        if (!update_pending_) {
-            update_pending_ = true;
-            update();
-        }
-    };
+    // Many ops arrive per trace and many traces per frame; the screen shows the latest at its own pace.
+    canvas_.changed = [this] { pacer_->request(); };
+}
+
+void CanvasWidget::paint_static_layer(size_t ops)
+{
+    const std::vector<Canvas::Op>& all = canvas_.ops();
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (static_picture_.size() == pixels && static_picture_.devicePixelRatio() == ratio &&
+        static_back_ == canvas_.back_color() && static_ops_.size() == ops &&
+        std::equal(static_ops_.begin(), static_ops_.end(), all.begin()))
+        return;
+    static_picture_ = QPixmap(pixels);
+    static_picture_.setDevicePixelRatio(ratio);
+    QPainter painter(&static_picture_);
+    const QRectF target(rect());
+    painter.fillRect(target, canvas_.back_color());
+    canvas_.replay_ops(painter, target, 0, ops, logicalDpiY());
+    static_ops_.assign(all.begin(), all.begin() + std::ptrdiff_t(ops));
+    static_back_ = canvas_.back_color();
 }
 
 void CanvasWidget::paintEvent(QPaintEvent*)
 {
-    update_pending_ = false;
+    pacer_->painted();
     if (canvas_.device_size() != QSizeF(size()))
         canvas_.set_device(size(), logicalDpiY());
     QPainter painter(this);
-    canvas_.replay(painter, QRectF(rect()));
+    const QRectF target(rect());
+    const size_t fixed = canvas_.static_layer_ops();
+    if (fixed == 0) {
+        static_picture_ = QPixmap();
+        static_ops_.clear();
+        canvas_.replay(painter, target);
+        return;
+    }
+    paint_static_layer(fixed);
+    painter.drawPixmap(0, 0, static_picture_);
+    canvas_.replay_ops(painter, target, fixed, canvas_.ops().size(), logicalDpiY());
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent* event)

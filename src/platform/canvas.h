@@ -1,10 +1,14 @@
 #pragma once
+#include "platform/frame_pacer.h"
+
 #include <QColor>
 #include <QFont>
+#include <QPixmap>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -30,6 +34,8 @@ public:
         QFont font;
         // The user scale in force when the op was drawn.
         QRectF scale;
+
+        bool operator==(const Op&) const = default;
     };
 
     Canvas();
@@ -88,6 +94,16 @@ public:
     const std::vector<Op>& ops() const { return ops_; }
     // Fills target (device pixels) with the back colour and draws the list into it, clipped to it.
     void replay(QPainter& painter, const QRectF& target) const;
+    // Draws ops [first, last) into target without filling it first, clipped to it; pen widths as for
+    // a device of dpi dots per inch (a printer's pens are widened to the same width on paper).
+    void replay_ops(QPainter& painter, const QRectF& target, size_t first, size_t last, double dpi) const;
+
+    // Marks what has been drawn since cls() (a background grid, say) as the static layer: drawing that
+    // stays the same from pass to pass. The on-screen back end keeps it as a picture and draws it again
+    // only when it changes (size, scale, colours, the ops themselves). Without a mark everything is
+    // drawn afresh each frame; the ops and their order are the same either way.
+    void mark_static_layer() { static_ops_ = ops_.size(); }
+    size_t static_layer_ops() const { return std::min(static_ops_, ops_.size()); }
 
     // Optional hook: called after each change (the on-screen back end repaints from it).
     std::function<void()> changed;
@@ -102,6 +118,7 @@ private:
     QSizeF device_{640, 480};
     double dpi_ = 96;
     std::vector<Op> ops_;
+    size_t static_ops_ = 0;
     double current_x_ = 0, current_y_ = 0;
     DrawStyle style_ = DrawStyle::Solid;
     QColor fore_color_ = Qt::black;
@@ -110,7 +127,8 @@ private:
     QFont font_;
 };
 
-// The on-screen back end: a widget that shows a canvas and keeps it across repaint and resize.
+// The on-screen back end: a widget that shows a canvas and keeps it across repaint and resize. It is
+// painted at the screen's pace, and keeps the canvas's static layer as a picture.
 class CanvasWidget : public QWidget {
     Q_OBJECT
 public:
@@ -131,8 +149,14 @@ protected:
 
 private:
     QPointF to_user(const QPointF& p) const;
+    void paint_static_layer(size_t ops);
     Canvas canvas_;
-    bool update_pending_ = false;
+    // Drawing reaches the screen at most once a screen refresh, however many traces arrive meanwhile.
+    FramePacer* pacer_;
+    // The static layer as last drawn, and the ops it was drawn from.
+    QPixmap static_picture_;
+    std::vector<Canvas::Op> static_ops_;
+    QColor static_back_;
 };
 
 // The printer back end: a page of the printer, or a PDF file where the machine has no printer.

@@ -1,6 +1,7 @@
 #include "profile/graphtests.h"
 
 #include "frame/about_window.h"
+#include "frame/fixed_label.h"
 #include "frame/meter_routines.h"
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
@@ -206,9 +207,9 @@ void graphtests::build_tabs()
     grg->addWidget(auto_scale_y, 1, 0, 1, 2);
     grg->addWidget(Auto_Setup, 2, 0, 1, 2);
     auto* rate = new QGroupBox(QStringLiteral("Rate"));
-    Graphs_Per_Second = new QLabel(QStringLiteral("0.00"));
-    Readings_per_second = new QLabel(QStringLiteral("0"));
-    for (QLabel* l : {Graphs_Per_Second, Readings_per_second}) {
+    Graphs_Per_Second = new FixedLabel(QStringLiteral("0.00"), QStringLiteral("0000.00"));
+    Readings_per_second = new FixedLabel(QStringLiteral("0"), QStringLiteral("0000000"));
+    for (FixedLabel* l : {Graphs_Per_Second, Readings_per_second}) {
         l->setMinimumWidth(60);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -401,7 +402,7 @@ void graphtests::build_graph_frames()
     x_lh_label = new QLabel(QStringLiteral("0.00"), Pulse_Graph_Frame);
     Label5 = new QLabel(QStringLiteral("dBm"), Pulse_Graph_Frame);
     Label6 = new QLabel(QStringLiteral("ms"), Pulse_Graph_Frame);
-    min_max_label = new QLabel(Pulse_Graph_Frame);
+    min_max_label = new FixedLabel(QString(), QString(), Pulse_Graph_Frame);
     min_max_label->setAlignment(Qt::AlignCenter);
     min_max_label->hide();
     cur1_data = new QLabel(graph);
@@ -1337,6 +1338,7 @@ void graphtests::draw_graph()
     canvas.cls();
     if (GraphLines->isChecked())
         draw_graph_lines();
+    canvas.mark_static_layer();
     if (show_lines)
         show_pulse_lines();
     draw_cursors();

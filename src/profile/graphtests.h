@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/fixed_label.h"
 #include "frame/mode_window.h"
 #include "frame/page_setup.h"
 #include "frame/trace_block.h"
@@ -298,8 +299,8 @@ public:
     QPushButton* auto_scale_y;
     QCheckBox* Cursor_Controls;
     QPushButton* Auto_Setup;
-    QLabel* Graphs_Per_Second;
-    QLabel* Readings_per_second;
+    FixedLabel* Graphs_Per_Second;
+    FixedLabel* Readings_per_second;
     // Tab 2: cursor readout and min/max tracking.
     QGroupBox* Frame3;
     QLabel* cursor1_data;
@@ -366,7 +367,7 @@ public:
     QLabel* x_lh_label;
     QLabel* Label5;  // "dBm"
     QLabel* Label6;  // "ms"
-    QLabel* min_max_label;
+    FixedLabel* min_max_label;
     QLabel* cur1_data;
     QLabel* cur2_data;
     // The statistics graph and its scale controls.

@@ -1,6 +1,7 @@
 #include "readout/readout_spd.h"
 
 #include "frame/about_window.h"
+#include "frame/fixed_label.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
 #include "link/app_error.h"
@@ -185,7 +186,7 @@ void readout_spd::build_controls()
     // Tab 2: the reading and the rate figures.
     auto* timing_tab = new QWidget;
     auto* timing = new QGridLayout(timing_tab);
-    readings = new QLabel(readout::placeholder_text(0), timing_tab);
+    readings = new FixedLabel(readout::placeholder_text(0), QStringLiteral("B/A -888.888 dBm"), timing_tab);
     readings->setToolTip(QStringLiteral("This display is updated every 50 readings"));
     QFont big = readings->font();
     big.setPointSize(big.pointSize() * 2 + 4);
@@ -198,10 +199,11 @@ void readout_spd::build_controls()
     readings->setMinimumWidth(QFontMetrics(big).horizontalAdvance(QStringLiteral("B/A -888.888 dBm")) + 40);
     readings->setMinimumHeight(QFontMetrics(big).height() * 2);
     timing->addWidget(readings, 0, 0, 1, 4);
-    rdgs_per_sec = new QLineEdit(timing_tab);
-    avg_time = new QLineEdit(timing_tab);
-    for (QLineEdit* box : {rdgs_per_sec, avg_time}) {
-        box->setReadOnly(true);
+    // Boxes that change every pass: redrawn at the screen's pace, without moving the layout.
+    rdgs_per_sec = new FixedLabel(QString(), QStringLiteral("0000000"), timing_tab);
+    avg_time = new FixedLabel(QString(), QStringLiteral("0000.00"), timing_tab);
+    for (FixedLabel* box : {rdgs_per_sec, avg_time}) {
+        box->set_box_look(true);
         box->setAlignment(Qt::AlignRight);
         box->setMaximumWidth(QFontMetrics(box->font()).horizontalAdvance(QStringLiteral("0000000.00")) + 16);
     }
@@ -485,8 +487,9 @@ void readout_spd::start_test()
         avg_time->setText(figures.avg_time);
         rdgs_per_sec->setText(figures.rdgs_per_sec);
         if (shown) {
+            // Shown at the screen's next frame: the loop yields next, and a display every reading must not
+            // make every reading wait for the screen.
             readings->setText(readout::reading_text(channel_index, reading_buffer));
-            readings->repaint();
         }
         clock.yield();
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/fixed_label.h"
 #include "frame/mode_window.h"
 
 #include <QByteArray>
@@ -88,9 +89,9 @@ public:
     QPushButton* Zero_but[2];
     QPushButton* Cal_but[2];
     QCheckBox* RFCal_check;
-    QLabel* readings;
-    QLineEdit* rdgs_per_sec;
-    QLineEdit* avg_time;
+    FixedLabel* readings;
+    FixedLabel* rdgs_per_sec;
+    FixedLabel* avg_time;
 
     // Menus.
     QMenu* menuFileBar;
