@@ -3,6 +3,7 @@
 #include "gsm/frm_gsm.h"
 #include "profile/graphtests.h"
 #include "readout/readout_spd.h"
+#include "sweep/srcswp.h"
 
 #include <map>
 
@@ -25,5 +26,6 @@ void register_all_modes()
     // Each mode folder adds its window here.
     set_mode_factory(Mode::Readout, [] { return new readout_spd; });
     set_mode_factory(Mode::Profile, [] { return new graphtests; });
+    set_mode_factory(Mode::SourceSweep, [] { return new srcswp; });
     set_mode_factory(Mode::Gsm, [] { return new frmGSM; });
 }

@@ -19,6 +19,8 @@ struct BenchDescription {
     int generator_address = 5;
     // Identity reply to "OI": begins with the series number.
     QString generator_identity = QStringLiteral("4717A, 10 MHz - 20 GHz, REV 3.1");
+    // Fixture of the source-sweep bench: "through" or "band-pass".
+    QString sweep_fixture = QStringLiteral("through");
     // A TDMA frame source wired to the meter's external trigger input and sensor A (see meter_gsm.h).
     bool tdma_frame = false;
     // Seed of every noise source.

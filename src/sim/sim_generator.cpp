@@ -60,7 +60,9 @@ void SimGenerator::receive_message(const QByteArray& message)
         }
         i += int(best.size());
         Setting setting{best, QString(), 0.0};
-        if (mnemonics_.value(best)) {
+        // "CF1" alone is CW mode; with a value it also sets the CW frequency.
+        const bool optional_value = best == QLatin1String("CF1");
+        if (mnemonics_.value(best) || optional_value) {
             int j = i;
             while (j < n && s[j] == QLatin1Char(' '))
                 ++j;
@@ -73,7 +75,10 @@ void SimGenerator::receive_message(const QByteArray& message)
                 ++j;
             }
             if (digits == 0) {
-                syntax_errors << best;
+                if (optional_value)
+                    execute(setting);
+                else
+                    syntax_errors << best;
                 continue;
             }
             int k = j;
@@ -114,6 +119,8 @@ void SimGenerator::execute(const Setting& s)
         am_waveform = m[3].digitValue();
     } else if (m == QLatin1String("CF1")) {
         sweep_mode = QStringLiteral("CW");
+        if (!s.text.isEmpty())
+            frequency_hz = s.value;
     } else if (m == QLatin1String("SSP") || m == QLatin1String("SWP") || m == QLatin1String("LSP")) {
         sweep_mode = m;
     } else if (m == QLatin1String("OI")) {

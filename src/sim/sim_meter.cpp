@@ -1,4 +1,5 @@
 #include "sim/sim_meter.h"
+#include "sim/meter_sweep.h"
 
 #include "platform/clock.h"
 #include "sim/sim_generator.h"
@@ -43,6 +44,7 @@ SimMeter::SimMeter(Clock& clock, const BenchDescription& bench)
     install_core_commands(*this);
     install_readout_commands(*this);
     install_profile_commands(*this);
+    install_sweep_commands(*this);
     install_gsm_commands(*this);
 }
 

@@ -1,0 +1,384 @@
+// The source-sweep window's amplifier tab: the gain and compression test wired to amp_rules.
+#include "frame/data_file.h"
+#include "link/globals.h"
+#include "link/vbib32.h"
+#include "platform/canvas.h"
+#include "platform/clock.h"
+#include "platform/platform.h"
+#include "platform/prompts.h"
+#include "sweep/gaincomp.h"
+#include "sweep/srcswp.h"
+#include "util/number_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+using namespace amp_rules;
+
+namespace {
+
+constexpr int kAmpTab = 5;
+const QString kRun = QStringLiteral("Run Amplifier Test");
+const QString kStop = QStringLiteral("Stop Amplifier Test");
+const QString kCaption = QStringLiteral("Source Sweep Demo");
+
+Clock& clk() { return *platform().clock; }
+Prompts& prompts() { return *platform().prompts; }
+
+QLineEdit* amp_box(const QString& text)
+{
+    auto* box = new QLineEdit(text);
+    box->setFixedWidth(60);
+    return box;
+}
+
+QLabel* value_label(const QString& text)
+{
+    auto* l = new QLabel(text);
+    // A fixed size: a new reading repaints the label only, not the whole tab.
+    l->setFixedSize(96, 24);
+    l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    return l;
+}
+
+}  // namespace
+
+void srcswp::build_amp_tab(QWidget* page)
+{
+    AmpFrame = new QGroupBox;
+    Amp_Label = new QLabel;
+    Single_label =
+        new QLabel(QStringLiteral("Amp Gain/Compression test is only avialible on Dual Sensor Power meters."));
+    Single_label->hide();
+    Run_amp_test = new QPushButton(kRun);
+    Help_picture_button = new QPushButton(QStringLiteral("Connection Setup..."));
+    Amp_Freq_Frame = new QGroupBox;
+    Amp_Freq_Sweep_Check = new QCheckBox(QStringLiteral("Frequency Run"));
+    Amp_Freq_Start = amp_box(QStringLiteral("0.05"));
+    Amp_Freq_Stop = amp_box(QStringLiteral("18.00"));
+    Amp_Freq_Step = amp_box(QStringLiteral("0.1"));
+    auto* fg = new QGridLayout(Amp_Freq_Frame);
+    fg->addWidget(Amp_Freq_Sweep_Check, 0, 0, 1, 3);
+    fg->addWidget(new QLabel(QStringLiteral("Start")), 1, 0);
+    fg->addWidget(Amp_Freq_Start, 1, 1);
+    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 2);
+    fg->addWidget(new QLabel(QStringLiteral("Stop")), 1, 3);
+    fg->addWidget(Amp_Freq_Stop, 1, 4);
+    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 5);
+    fg->addWidget(new QLabel(QStringLiteral("Step")), 1, 6);
+    fg->addWidget(Amp_Freq_Step, 1, 7);
+    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 8);
+    Show_CompFreq_Graph_Check = new QCheckBox(QStringLiteral("Show Graph"));
+    Save_Amp_test_button = new QPushButton(QStringLiteral("Save Graph Data"));
+    Show_CompFreq_Graph_Check->hide();
+    Save_Amp_test_button->hide();
+    Gain_label = value_label(QStringLiteral("0.000"));
+    Compression_label = value_label(QStringLiteral("0.000"));
+    Amp_test_at_Freq = value_label(QStringLiteral("0.000"));
+    ProgressBar = new QProgressBar;
+    progress_label = new QLabel(QStringLiteral("Complete"));
+    ProgressBar->hide();
+    progress_label->hide();
+    auto* ag = new QGridLayout(AmpFrame);
+    ag->addWidget(Run_amp_test, 0, 0);
+    ag->addWidget(Help_picture_button, 1, 0);
+    ag->addWidget(Amp_Freq_Frame, 0, 1, 2, 1);
+    ag->addWidget(new QLabel(QStringLiteral("Gain")), 0, 2);
+    ag->addWidget(Gain_label, 0, 3);
+    ag->addWidget(new QLabel(QStringLiteral("1dB Comp.")), 1, 2);
+    ag->addWidget(Compression_label, 1, 3);
+    ag->addWidget(new QLabel(QStringLiteral("@ GHz")), 2, 2);
+    ag->addWidget(Amp_test_at_Freq, 2, 3);
+    ag->addWidget(Show_CompFreq_Graph_Check, 2, 0);
+    ag->addWidget(Save_Amp_test_button, 2, 1, Qt::AlignLeft);
+    ag->addWidget(progress_label, 3, 0);
+    ag->addWidget(ProgressBar, 3, 1, 1, 3);
+    ag->setColumnStretch(4, 1);
+    auto* l5 = new QVBoxLayout(page);
+    l5->addWidget(Amp_Label);
+    l5->addWidget(Single_label);
+    l5->addWidget(AmpFrame, 1);
+    AmpFrame->hide();
+
+    const auto on = [this](auto handler) { return [this, handler] { guarded(handler); }; };
+    // The stop request must get through while a test runs, so it is not held by the busy bracket.
+    connect(Run_amp_test, &QPushButton::clicked, this, [this] {
+        if (amp_test_active)
+            Run_amp_test_Click();
+        else
+            guarded([this] { Run_amp_test_Click(); });
+    });
+    connect(Amp_Freq_Sweep_Check, &QCheckBox::clicked, this, on([this] { Amp_Freq_Sweep_Check_Click(); }));
+    connect(Show_CompFreq_Graph_Check, &QCheckBox::clicked, this, on([this] { Show_CompFreq_Graph_Check_Click(); }));
+    connect(Save_Amp_test_button, &QPushButton::clicked, this, on([this] { Save_Amp_test_button_Click(); }));
+    connect(Help_picture_button, &QPushButton::clicked, this, on([this] { Help_picture_button_Click(); }));
+}
+
+void srcswp::build_amp_graph()
+{
+    Amp_Graph_Frame = new QFrame(form_);
+    Amp_Graph_Frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    Amp_Graph_Frame->hide();
+    Amp_Graph = new CanvasWidget(Amp_Graph_Frame);
+    Amp_Graph->canvas().set_back_color(Qt::black);
+    Amp_Graph->setToolTip(QStringLiteral("Green parts of the graph indicate unavailible data."));
+    Amp_Cursor_Scrollbar = new QScrollBar(Qt::Horizontal, Amp_Graph_Frame);
+    Amp_Cursor_Scrollbar->setRange(0, 1);
+    no_amp_test_data_label = new QLabel(QStringLiteral("No Graph data yet..."), Amp_Graph_Frame);
+    Amp_Freq_Start_label = new QLabel(Amp_Graph_Frame);
+    Amp_Freq_Stop_Label = new QLabel(Amp_Graph_Frame);
+    connect(Amp_Cursor_Scrollbar, &QScrollBar::valueChanged, this, [this] { Amp_Cursor_Scrollbar_Change(); });
+}
+
+void srcswp::layout_amp_graph()
+{
+    const int w = Amp_Graph_Frame->width();
+    const int h = Amp_Graph_Frame->height();
+    Amp_Graph->setGeometry(12, 6, std::max(20, w - 24), std::max(20, h - 60));
+    const int below = Amp_Graph->geometry().bottom() + 4;
+    Amp_Cursor_Scrollbar->setGeometry(12, below, Amp_Graph->width(), 18);
+    Amp_Freq_Start_label->adjustSize();
+    Amp_Freq_Stop_Label->adjustSize();
+    Amp_Freq_Start_label->move(12, below + 22);
+    Amp_Freq_Stop_Label->move(Amp_Graph->geometry().right() - Amp_Freq_Stop_Label->width(), below + 22);
+    no_amp_test_data_label->adjustSize();
+    no_amp_test_data_label->move(12 + (Amp_Graph->width() - no_amp_test_data_label->width()) / 2, 6 + Amp_Graph->height() / 2);
+    no_amp_test_data_label->raise();
+}
+
+Canvas& srcswp::amp_canvas() { return Amp_Graph->canvas(); }
+
+bool srcswp::do_amp_test()
+{
+    const int before = traces_decoded;
+    run_once = true;
+    run_sweep();
+    // Only a trace decoded by this acquisition counts: never the previous frequency's.
+    if (!data_valid || traces_decoded == before)
+        return false;
+    auto_scale_graph();
+    Draw_Amp_Gaincomp_Graph();
+    Gain_label->setText(gain_text(gain_db(graph_trace.data())));
+    Compression_label->setText(compression_text(compression_dbm(
+        graph_trace.data(), Gain_label->text(), numtext::val(left_x_axis->text()), numtext::val(right_x_axis->text()))));
+    return true;
+}
+
+void srcswp::set_amp_controls_enabled(bool on)
+{
+    for (int tab = 0; tab < kAmpTab; ++tab)
+        SSTab1->setTabEnabled(tab, on && (tab != 1 || g().maker_synth) && (tab != 2 || !g().other_synth));
+    const bool other = g().other_synth;
+    for (QWidget* w : std::initializer_list<QWidget*>{Amp_Freq_Frame, Help_picture_button, Amp_Freq_Start, Amp_Freq_Sweep_Check})
+        w->setEnabled(on);
+    // With another make of generator these stay off.
+    for (QWidget* w : std::initializer_list<QWidget*>{Save_Amp_test_button, Show_CompFreq_Graph_Check, Amp_Freq_Stop, Amp_Freq_Step})
+        w->setEnabled(on && !other);
+}
+
+void srcswp::Run_amp_test_Click()
+{
+    {
+        const QSignalBlocker block(Show_CompFreq_Graph_Check);
+        Show_CompFreq_Graph_Check->setChecked(false);
+    }
+    Show_CompFreq_Graph_Check_Click();
+    if (amp_test_active) {
+        amp_stop_requested = true;
+        return;
+    }
+    const bool range = Amp_Freq_Sweep_Check->isChecked();
+    Plan plan;
+    if (range) {
+        plan = frequency_plan(Amp_Freq_Start->text(), Amp_Freq_Stop->text(), Amp_Freq_Step->text());
+        if (plan.refusal) {
+            prompts().message_box(plan.refusal->text, Prompts::Buttons::Ok, Prompts::Icon::None, plan.refusal->title);
+            return;
+        }
+    }
+    enter_busy();
+    amp_test_active = true;
+    amp_stop_requested = false;
+    Run_amp_test->setText(kStop);
+    progress_label->show();
+    ProgressBar->show();
+    const Globals& gs = g();
+    const auto meter = [&](const QString& text) { vbib32::Send(gs.gpib_board, gs.meter_address, text, vbib32::NLend); };
+    const auto generator = [&](const QString& text) {
+        if (gs.maker_synth && !gs.serial_in_use)
+            vbib32::Send(gs.gpib_board, gs.synth_address, text, vbib32::NLend);
+    };
+    for (const QString& c : offset_commands(QStringLiteral("A"), gs.offset_mode_a, gs.offset_fixed_a, gs.offset_table_a))
+        meter(c);
+    for (const QString& c : offset_commands(QStringLiteral("B"), gs.offset_mode_b, gs.offset_fixed_b, gs.offset_table_b))
+        meter(c);
+    meter(QStringLiteral("CHCFG 1, B/A"));
+    meter(QStringLiteral("CFUSEL A, 0; CFUSEL B, 0; CFSRC A, FREQ; CFSRC B, FREQ"));
+    meter(QStringLiteral("CFFRQ A,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
+    meter(QStringLiteral("CFFRQ B,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
+    generator(QStringLiteral("F1 ") + Amp_Freq_Start->text() + QStringLiteral(" GH"));
+    ProgressBar->setRange(0, std::max(1, int(plan.frequencies.size()) - 1));
+    ProgressBar->setValue(0);
+    set_amp_controls_enabled(false);
+    if (!range) {
+        if (do_amp_test())
+            Amp_test_at_Freq->setText(Amp_Freq_Start->text());
+    } else {
+        amp_results.clear();
+        Amp_Freq_Start_label->setText(Amp_Freq_Start->text());
+        int done = 0;
+        for (const double f : plan.frequencies) {
+            generator(generator_frequency_command(f));
+            meter(meter_frequency_command(QStringLiteral("A"), f));
+            meter(meter_frequency_command(QStringLiteral("B"), f));
+            clk().sleep_ms(250);
+            if (do_amp_test()) {
+                const QString comp = Compression_label->text();
+                amp_results.add(f, float(numtext::val(Gain_label->text())),
+                                comp == QLatin1String("N/A") ? kNoCompression : float(numtext::val(comp)));
+                Amp_test_at_Freq->setText(numtext::format(f, QStringLiteral("#0.000")));
+                Amp_Cursor_Scrollbar->setMaximum(std::max(0, amp_results.count() - 1));
+                Amp_Freq_Stop_Label->setText(Amp_test_at_Freq->text());
+            }
+            ProgressBar->setValue(++done - 1);
+            // Read after every frequency, stored or skipped.
+            if (amp_stop_requested || unloaded())
+                break;
+        }
+        amp_stop_requested = false;
+    }
+    set_amp_controls_enabled(true);
+    progress_label->hide();
+    ProgressBar->hide();
+    Run_amp_test->setText(kRun);
+    amp_test_active = false;
+    leave_busy();
+}
+
+void srcswp::Amp_Freq_Sweep_Check_Click()
+{
+    g().amp_freq_sweep = Amp_Freq_Sweep_Check->isChecked();
+    Show_CompFreq_Graph_Check->setVisible(g().amp_freq_sweep);
+    Save_Amp_test_button->setVisible(g().amp_freq_sweep);
+}
+
+void srcswp::Show_CompFreq_Graph_Check_Click()
+{
+    const bool show = Show_CompFreq_Graph_Check->isChecked();
+    Sweep_Graph_Frame->setVisible(!show);
+    Amp_Graph_Frame->setVisible(show);
+    if (!show)
+        return;
+    if (!amp_results.empty()) {
+        Amp_Freq_Start_label->setText(numtext::cstr_double(amp_results.frequency(0)));
+        Amp_Freq_Stop_Label->setText(numtext::cstr_double(amp_results.frequency(amp_results.count() - 1)));
+    }
+    layout_amp_graph();
+    Draw_Amp_Gaincomp_Graph();
+}
+
+void srcswp::Draw_Amp_Gaincomp_Graph()
+{
+    Canvas& c = Amp_Graph->canvas();
+    const int last = amp_results.count() - 1;
+    if (last <= 0 || amp_results.gain_max() == amp_results.gain_min()) {
+        Amp_Cursor_Scrollbar->setRange(0, 1);
+        no_amp_test_data_label->show();
+        c.cls();
+        return;
+    }
+    no_amp_test_data_label->hide();
+    c.scale(0, amp_results.gain_max(), last, amp_results.gain_min());
+    c.cls();
+    const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255);
+    c.pset(0, amp_results.gain(0), red);
+    for (int i = 1; i <= last; ++i)
+        c.line_to(i, amp_results.gain(i), red);
+    if (amp_results.has_compression_range() && amp_results.comp_max() != amp_results.comp_min()) {
+        c.scale(0, amp_results.comp_max(), last, amp_results.comp_min());
+        bool gap = true;
+        bool have_previous = false;
+        double px = 0, py = 0;
+        for (int i = 0; i <= last; ++i) {
+            const float v = amp_results.compression(i);
+            if (v == kNoCompression) {
+                gap = true;
+                continue;
+            }
+            // A bridge only from a real earlier point; none is invented before the first.
+            if (have_previous)
+                c.line(px, py, i, v, gap ? green : blue);
+            if (gap)
+                c.pset(i, v, blue);
+            gap = false;
+            have_previous = true;
+            px = i;
+            py = v;
+        }
+    }
+    Draw_Amp_Cursor();
+}
+
+void srcswp::Draw_Amp_Cursor()
+{
+    Canvas& c = Amp_Graph->canvas();
+    const QRectF s = c.user_scale();
+    const int x = Amp_Cursor_Scrollbar->value();
+    c.line(x, s.top(), x, s.bottom(), QColor(255, 255, 255));
+}
+
+void srcswp::Amp_Cursor_Scrollbar_Change()
+{
+    Draw_Amp_Gaincomp_Graph();
+    const Readout r = amp_rules::cursor_readout(amp_results, Amp_Cursor_Scrollbar->value());
+    if (!r.gain.isEmpty()) {
+        Gain_label->setText(r.gain);
+        Compression_label->setText(r.compression);
+    }
+    Amp_test_at_Freq->setText(r.frequency);
+}
+
+void srcswp::Save_Amp_test_button_Click()
+{
+    if (amp_results.count() < 3) {
+        prompts().message_box(QStringLiteral("You have no graph to save!"));
+        return;
+    }
+    const QString path = data_file::ask_file_name(QStringLiteral("Save Graph Data"));
+    if (path.isEmpty()) {
+        setWindowTitle(kCaption);
+        return;
+    }
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        setWindowTitle(QStringLiteral("Please Wait....Saving Amp Compression/Gain Graph Data"));
+        clk().yield(true);
+        data_file::Text t;
+        t.append(data_file::short_date_time_line(clk().date_time()));
+        t.line();
+        t.fields({QStringLiteral("Number of Samples collected:"), QString::number(amp_results.count())});
+        t.line();
+        t.fields({QStringLiteral("Point"), QStringLiteral("Frequency"), QStringLiteral("Gain"), QStringLiteral("1dB Compression")});
+        for (int i = 0; i < amp_results.count(); ++i)
+            t.fields({QString::number(i), numtext::cstr_double(amp_results.frequency(i)),
+                      numtext::cstr_single(amp_results.gain(i)), numtext::cstr_single(amp_results.compression(i))});
+        data_file::write_whole(path, t.text(), QStringLiteral("Sorry...."));
+        QApplication::restoreOverrideCursor();
+    }
+    setWindowTitle(kCaption);
+}
+
+void srcswp::Help_picture_button_Click()
+{
+    GainComp window(this);
+    window.exec();
+}

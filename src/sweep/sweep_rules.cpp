@@ -1,0 +1,268 @@
+#include "sweep/sweep_rules.h"
+
+#include "util/number_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sweep_rules {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on)
+{
+    QStringList out{QStringLiteral("RF0")};
+    switch (sweep_type) {
+    case Step:
+        out << QStringLiteral("SF1 SSP") + kCrLf << QStringLiteral("SNS ") + f.step_steps + QStringLiteral("SPS")
+            << QStringLiteral("SDT ") + f.step_dwell + QStringLiteral("SEC") << QStringLiteral("F1 ") + f.step_start + QStringLiteral("GH")
+            << QStringLiteral("F2 ") + f.step_stop + QStringLiteral("GH") << QStringLiteral("L1 ") + f.level + QStringLiteral("DM");
+        break;
+    case Cw:
+        out << QStringLiteral("CF1") + kCrLf << QStringLiteral("F1 ") + f.cw_freq + QStringLiteral("GH")
+            << QStringLiteral("PDT ") + f.level_dwell + QStringLiteral("SEC")
+            << QStringLiteral("RF0 L1 ") + f.level_start + QStringLiteral("DM") << QStringLiteral("L2 ") + f.level_stop + QStringLiteral("DM")
+            << QStringLiteral("PNS ") + f.level_steps + QStringLiteral("SPS LSP");
+        break;
+    default:
+        out << QStringLiteral("SF1 SWP") + kCrLf << QStringLiteral("SWT") + f.analog_time + QStringLiteral("SEC")
+            << QStringLiteral("F1 ") + f.analog_start + QStringLiteral("GH") << QStringLiteral("F2 ") + f.analog_stop + QStringLiteral("GH")
+            << QStringLiteral("L1 ") + f.level + QStringLiteral("DM");
+        break;
+    }
+    out << (rf_on ? QStringLiteral("RF1") : QStringLiteral("RF0"));
+    return out;
+}
+
+QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type)
+{
+    if (level_sweep) {
+        QStringList out{QStringLiteral("SRCMOD POWER")};
+        if (sweep_type == Cw)
+            out << QStringLiteral("CFSRC A, FREQ; CFSRC B, FREQ") << QStringLiteral("CFFRQ A,") + f.cw_freq + QStringLiteral("GHZ")
+                << QStringLiteral("CFFRQ B,") + f.cw_freq + QStringLiteral("GHZ")
+                << QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop;
+        return out;
+    }
+    QStringList out{QStringLiteral("SRCMOD FREQ"), QStringLiteral("CFSRC A, VGHZ; CFSRC B, VGHZ")};
+    if (sweep_type == Analog)
+        out << QStringLiteral("SRCSTFRQ ") + f.analog_start + QStringLiteral("GHz;SRCSPFRQ ") + f.analog_stop + QStringLiteral("GHz");
+    else if (sweep_type == Step)
+        out << QStringLiteral("SRCSTFRQ ") + f.step_start + QStringLiteral("GHz;SRCSPFRQ ") + f.step_stop + QStringLiteral("GHz");
+    return out;
+}
+
+std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type)
+{
+    if (level_sweep)
+        return QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop;
+    if (sweep_type == Cw)
+        return std::nullopt;
+    const QString& start = sweep_type == Step ? f.step_start : f.analog_start;
+    const QString& stop = sweep_type == Step ? f.step_stop : f.analog_stop;
+    if (!(numtext::val(start) > 0) || !(numtext::val(stop) > 0))
+        return std::nullopt;
+    return meter_sweep_commands(f, false, sweep_type).last();
+}
+
+std::optional<QString> box_command(Box box, const QString& text)
+{
+    struct Rule {
+        const char* prefix;
+        const char* suffix;
+        bool positive_only;
+    };
+    static const Rule rules[] = {
+        {"F1 ", "GH", true},    {"F2 ", "GH", true},   {"SWT ", "SEC", true}, {"CF1 ", "GH", true},
+        {"F1 ", "GH", true},    {"F2 ", "GH", true},   {"SNS ", "SPS", true}, {"SDT ", "SEC", true},
+        {"L1 ", "DM", false},   {"PDT ", "SEC", false}, {"L1 ", "DM LSP", false}, {"PNS ", "SPS", false},
+        {"L2 ", "DM  LSP", false},
+    };
+    const Rule& r = rules[int(box)];
+    if (r.positive_only && !(numtext::val(text) > 0))
+        return std::nullopt;
+    return QLatin1String(r.prefix) + text + QLatin1String(r.suffix);
+}
+
+QString gate_delay_command(float seconds) { return QStringLiteral("GTDLY ") + numtext::str_single(seconds); }
+
+QString gate_width_command(float seconds) { return QStringLiteral("GTGW ") + numtext::str_single(seconds); }
+
+std::optional<QString> channel_command(int index)
+{
+    static const char* const channels[] = {"A", "B", "A-B", "B-A"};
+    if (index < 0 || index > 3)
+        return std::nullopt;
+    return QStringLiteral("CHCFG 1, ") + QLatin1String(channels[index]);
+}
+
+int averaging_count(const QString& item) { return int(numtext::val(item)); }
+
+QString x_axis_command(bool level_sweep, bool left, float v)
+{
+    if (level_sweep)
+        return (left ? QStringLiteral("SRCSTPWR ") : QStringLiteral("SRCSPPWR ")) + numtext::str_single(v);
+    return (left ? QStringLiteral("SRCSTFRQ ") : QStringLiteral("SRCSPFRQ ")) + numtext::str_single(v) + QStringLiteral("GHZ");
+}
+
+QString x_axis_label(bool level_sweep, bool left)
+{
+    if (level_sweep)
+        return left ? QStringLiteral("LH X power update") : QStringLiteral("RH X power update");
+    return left ? QStringLiteral("LH X freq update") : QStringLiteral("RH X freq update");
+}
+
+bool accept_y_bottom(double v, double top) { return v > -80 && v < top; }
+
+bool accept_y_top(double v, double bottom) { return v > bottom && v < 30; }
+
+double cursor_x(int index, double left, double right, double start) { return index * ((right - left) / kPoints) + start; }
+
+QString cursor_label(int cursor, double power_db, double x, bool level_sweep)
+{
+    return QStringLiteral("C%1: ").arg(cursor) + numtext::format(power_db, QStringLiteral("##0.000")) +
+           QStringLiteral(" dB @ ") + numtext::format(x, QStringLiteral("##0.000")) +
+           (level_sweep ? QStringLiteral("dBm") : QStringLiteral("GHz"));
+}
+
+QString diff_label(double d) { return numtext::format(d, QStringLiteral("##0.000")) + QStringLiteral(" dB"); }
+
+double value_after_at(const QString& label)
+{
+    const int at = int(label.indexOf(QLatin1String("@ ")));
+    return at < 0 ? 0.0 : numtext::val(label.mid(at + 2));
+}
+
+QString axis_text(double v) { return numtext::format(v, QStringLiteral("##0.000##")); }
+
+std::pair<double, double> zoom_out(double left, double right, bool frequency_sweep)
+{
+    const double quarter = (right - left) / 4;
+    double new_left = left - quarter;
+    if (frequency_sweep && new_left < 0)
+        new_left = 0;
+    return {new_left, right + quarter};
+}
+
+std::pair<double, double> zoom_between(double x1, double x2) { return {std::min(x1, x2), std::max(x1, x2)}; }
+
+std::pair<double, double> centre_on(double left, double right, double centre, bool frequency_sweep)
+{
+    const double half = (right - left) / 2;
+    double start = centre - half;
+    if (frequency_sweep && start < 0)
+        start = 0;
+    return {start, centre + half};
+}
+
+int turning_point(const float* points, int index, bool to_right)
+{
+    bool rising = false, falling = false;
+    if (to_right) {
+        for (int i = std::max(index, 0); i <= kPoints - 2; ++i) {
+            const float d = points[i + 1] - points[i];
+            rising = rising || d > 0;
+            falling = falling || d < 0;
+            if (rising && falling)
+                return i;
+        }
+    } else {
+        for (int i = std::min(index, kPoints - 1); i >= 1; --i) {
+            const float d = points[i - 1] - points[i];
+            rising = rising || d > 0;
+            falling = falling || d < 0;
+            if (rising && falling)
+                return i;
+        }
+    }
+    return index;
+}
+
+int drag_index(double x)
+{
+    if (x > 199)
+        return 199;
+    if (x < 1)
+        return 1;
+    return numtext::cint(x);
+}
+
+int cursor_near(double x, int cursor1, int cursor2)
+{
+    const int i = numtext::cint(x);
+    if (std::abs(i - cursor1) <= 1)
+        return 1;
+    if (std::abs(i - cursor2) <= 1)
+        return 2;
+    return 0;
+}
+
+std::optional<std::pair<float, float>> auto_scale(const TraceExtremes& e, bool whole_trace_known)
+{
+    if (!e.valid || !whole_trace_known || e.max / 1024 == e.min / 1024)
+        return std::nullopt;
+    return std::make_pair(e.max / 1024, e.min / 1024);
+}
+
+std::optional<Rates> rates(qint64 dt_us)
+{
+    if (dt_us <= 0)
+        return std::nullopt;
+    const double dt = dt_us / 1e6;
+    return Rates{numtext::format(dt * 1000.0, QStringLiteral("###0.00")),
+                 numtext::format(1.0 / (dt / kPoints), QStringLiteral("###0.0"))};
+}
+
+void CalStore::begin_capture()
+{
+    capture_ = true;
+    captured_ = false;
+    passes_left_ = kCalPasses;
+}
+
+void CalStore::end_capture()
+{
+    if (capture_ && captured_)
+        valid_ = true;
+    capture_ = false;
+    passes_left_ = kCalPasses;
+}
+
+void CalStore::take(const TraceValues& block, TracePoints& trace)
+{
+    const bool correct = valid_ && applied_;
+    for (int i = 0; i < block.count; ++i) {
+        const float raw = float(block.values[std::size_t(i)]);
+        trace[std::size_t(i)] = correct ? raw - reference_[std::size_t(i)] : raw;
+        if (capture_) {
+            reference_[std::size_t(i)] = raw;
+            captured_ = true;
+        }
+    }
+}
+
+bool CalStore::count_pass()
+{
+    if (!capture_)
+        return false;
+    return --passes_left_ <= 0;
+}
+
+QString data_file_body(const QString& identity_lines, bool level_sweep, double left, double right, const float* trace)
+{
+    QString out = kCrLf + identity_lines;
+    out += QStringLiteral("Point\t") +
+           (level_sweep ? QStringLiteral("Pwr Start\tPwr End") : QStringLiteral("Freq Start\tFreq End")) +
+           QStringLiteral("\tdBm Average") + kCrLf;
+    const double step = (right - left) / kPoints;
+    for (int i = 0; i < kPoints; ++i) {
+        out += numtext::str_int(i) + QLatin1Char(' ') + numtext::str_double(left + i * step) + QLatin1Char(' ') +
+               numtext::str_double(left + (i + 1) * step) + QLatin1Char(' ') +
+               numtext::str_single(trace[i] / 1024.0f) + QLatin1Char(' ') + kCrLf;
+    }
+    return out;
+}
+
+}  // namespace sweep_rules

@@ -1,0 +1,281 @@
+// The amplifier gain and compression test on the source-sweep window, against a simulated amplifier
+// between the generator and the sensors: single frequency, frequency runs with skipped and uncompressed
+// points, stop, the commands on the wire, the data file and the offset window.
+#include "frame/mode_registry.h"
+#include "link/globals.h"
+#include "platform/canvas.h"
+#include "sim/meter_sweep.h"
+#include "sim/sim_generator.h"
+#include "sim/sim_meter.h"
+#include "sim/sweep_amplifier.h"
+#include "support/test_bench.h"
+#include "sweep/gaincomp.h"
+#include "sweep/srcswp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
+
+// The window on the amplifier bench, with a level sweep from -30 to 0 dBm and the RF on.
+struct AmpBench {
+    TestBench tb;
+    std::shared_ptr<sim_sweep::AmplifierPath> amp = std::make_shared<sim_sweep::AmplifierPath>();
+    QPointer<srcswp> w;
+
+    AmpBench()
+    {
+        sim_sweep::SweepBench& b = sim_sweep::bench_of(tb.meter());
+        b.noise_db = 0;
+        b.source_flatness = false;
+        b.path = amp;
+        g().meter_model = "RQ5822K";
+        w = new srcswp;
+        w->show();
+        w->load();
+        w->RF_Output_Check->setChecked(true);
+        w->Level_type[1]->click();
+        w->Level_sweep_start->setText("-30");
+        w->level_sweep_stop->setText("0");
+        w->update_screen_x_axis();
+        w->SSTab1->setCurrentIndex(5);
+        tb.clear_log();
+        tb.prompts.clear();
+    }
+    ~AmpBench()
+    {
+        if (w)
+            w->menuExit_Click();
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+    void range(const QString& start, const QString& stop, const QString& step)
+    {
+        w->Amp_Freq_Sweep_Check->setChecked(true);
+        w->Amp_Freq_Sweep_Check_Click();
+        w->Amp_Freq_Start->setText(start);
+        w->Amp_Freq_Stop->setText(stop);
+        w->Amp_Freq_Step->setText(step);
+    }
+};
+
+}  // namespace
+
+class AmpTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { register_all_modes(); }
+    void single_frequency_against_the_closed_form();
+    void frequency_run_with_uncompressed_and_timed_out_points();
+    void stop_in_the_middle_of_a_run();
+    void refused_ranges_send_nothing();
+    void data_file_lines();
+    void offset_window();
+};
+
+void AmpTest::single_frequency_against_the_closed_form()
+{
+    AmpBench ab;
+    g().offset_mode_a = 1;
+    g().offset_fixed_a = 10.5;
+    g().offset_mode_b = 2;
+    g().offset_table_b = 3;
+    // Table 3 holds the 10.5 dB that the fixed offset of sensor A adds, so the ratio stays the gain.
+    sim_sweep::bench_of(ab.tb.meter()).offset_tables[3] = {{0.5e9, 10.5}, {2e9, 10.5}};
+    ab.w->Amp_Freq_Start->setText("1");
+    QVERIFY(ab.w->AmpFrame->isVisible());
+    ab.w->Run_amp_test->click();
+    QCOMPARE(ab.w->Gain_label->text(), QString("20.000 dB"));
+    QCOMPARE(ab.w->Compression_label->text(), QString("-9.900 dBm"));
+    QCOMPARE(ab.w->Amp_test_at_Freq->text(), QString("1"));
+    const QStringList sent = ab.tb.meter_sent();
+    QCOMPARE(sent.mid(0, 10), QStringList({"OFFTYP A, FIXED", "OFFFIX A,  10.5", "OFFTYP B, TABLE", "OFFTBL B,  3",
+                                           "CHCFG 1, B/A", "CFUSEL A, 0; CFUSEL B, 0; CFSRC A, FREQ; CFSRC B, FREQ",
+                                           "CFFRQ A,1GHZ", "CFFRQ B,1GHZ", "OGBD", "OGBD"}));
+    QCOMPARE(ab.tb.generator_sent(), QStringList({"F1 1 GH"}));
+    QCOMPARE(requests(ab.tb), 2);
+    QVERIFY(ab.tb.prompts.calls.empty());
+    QCOMPARE(ab.w->Run_amp_test->text(), QString("Run Amplifier Test"));
+    QVERIFY(ab.w->SSTab1->isTabEnabled(0) && ab.w->Amp_Freq_Frame->isEnabled());
+    // The auto scale followed the gain trace.
+    QCOMPARE(ab.w->top_y_axis->text(), QString("20.00"));
+    g().offset_mode_a = g().offset_mode_b = 0;
+}
+
+void AmpTest::frequency_run_with_uncompressed_and_timed_out_points()
+{
+    AmpBench ab;
+    ab.amp->gain_slope_db_per_ghz = 1.0;   // 20, 20.5, 21, 21.5, 22 dB
+    ab.amp->p1_slope_db_per_ghz = 2.0;     // -10, -9, -8, -7, -6 dBm
+    ab.amp->no_compression_low_ghz = 1.9;  // 2 GHz never compresses
+    ab.amp->no_compression_high_ghz = 2.1;
+    ab.range("1", "3", "0.5");
+    // The meter says nothing while the generator is at 2.5 GHz.
+    ab.tb.clock.on_yield = [&] { ab.tb.meter().silent = ab.tb.generator().frequency_hz == 2.5e9; };
+    bool held = false;
+    ab.tb.prompts.on_call = [&](const RecordingPrompts::Call&) {
+        held = held || (!ab.w->SSTab1->isTabEnabled(0) && ab.w->Run_amp_test->text() == "Stop Amplifier Test");
+    };
+    ab.w->Run_amp_test->click();
+    ab.tb.clock.on_yield = nullptr;
+    ab.tb.meter().silent = false;
+    QVERIFY(held);
+    QCOMPARE(ab.tb.generator_sent(), QStringList({"F1 1 GH", "F1 1 GH", "F1 1.5 GH", "F1 2 GH", "F1 2.5 GH", "F1 3 GH"}));
+    // The acquisition loop reports the time-out; the point is skipped.
+    QCOMPARE(ab.tb.prompts.boxes(), QStringList({"Timed out (EABO) on Reading data", "There is was no graph data returned."}));
+    const amp_rules::Results& r = ab.w->amp_results;
+    QCOMPARE(r.count(), 4);
+    const struct {
+        double ghz;
+        float gain;
+        float compression;
+    } expected[] = {{1.0, 20.0f, -9.9f}, {1.5, 20.5f, -9.0f}, {2.0, 21.0f, amp_rules::kNoCompression}, {3.0, 22.0f, -6.0f}};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(r.frequency(i), expected[i].ghz);
+        QCOMPARE(r.gain(i), expected[i].gain);
+        QVERIFY2(qAbs(r.compression(i) - expected[i].compression) < 1e-4, qPrintable(QString::number(r.compression(i))));
+    }
+    QCOMPARE(ab.w->Amp_Freq_Stop_Label->text(), QString("3.000"));
+    // The cursor reads each point's own frequency back.
+    ab.w->Amp_Cursor_Scrollbar->setValue(2);
+    QCOMPARE(ab.w->Amp_test_at_Freq->text(), QString("2.000"));
+    QCOMPARE(ab.w->Compression_label->text(), QString("N/A"));
+    ab.w->Amp_Cursor_Scrollbar->setValue(3);
+    QCOMPARE(ab.w->Amp_test_at_Freq->text(), QString("3.000"));
+    QCOMPARE(ab.w->Gain_label->text(), QString("22"));
+    // The graph: the gain in red, the compression in blue with a green bridge over the missing point.
+    ab.w->Show_CompFreq_Graph_Check->setChecked(true);
+    ab.w->Show_CompFreq_Graph_Check_Click();
+    QVERIFY(ab.w->Amp_Graph_Frame->isVisible() && !ab.w->no_amp_test_data_label->isVisible());
+    int red = 0, green = 0, blue = 0;
+    for (const Canvas::Op& op : ab.w->amp_canvas().ops()) {
+        if (op.kind != Canvas::Op::Line)
+            continue;
+        red += op.color == QColor(255, 0, 0);
+        green += op.color == QColor(0, 255, 0);
+        blue += op.color == QColor(0, 0, 255);
+    }
+    QCOMPARE(red, 3);
+    QCOMPARE(blue, 1);
+    QCOMPARE(green, 1);
+}
+
+void AmpTest::stop_in_the_middle_of_a_run()
+{
+    AmpBench ab;
+    ab.range("1", "2", "0.1");
+    bool clicked = false;
+    ab.tb.clock.on_yield = [&] {
+        if (!clicked && ab.w->amp_results.count() == 2) {
+            clicked = true;
+            ab.w->Run_amp_test->click();
+        }
+        // Closing during the test is refused.
+        if (clicked && ab.tb.prompts.calls.empty())
+            ab.w->menuExit_Click();
+    };
+    ab.w->Run_amp_test->click();
+    ab.tb.clock.on_yield = nullptr;
+    QCOMPARE(ab.w->amp_results.count(), 3);
+    QVERIFY(!ab.w->amp_stop_requested && !ab.w->amp_test_active);
+    QCOMPARE(ab.tb.prompts.boxes(), QStringList({"please stop the demo first."}));
+    QVERIFY(ab.w);
+    // The next run starts afresh, its stop request cleared.
+    ab.range("1", "1.2", "0.1");
+    ab.w->Run_amp_test->click();
+    QCOMPARE(ab.w->amp_results.count(), 3);
+    QCOMPARE(ab.w->amp_results.frequency(2), 1.2);
+}
+
+void AmpTest::refused_ranges_send_nothing()
+{
+    AmpBench ab;
+    const struct {
+        QString start, stop, step, box;
+    } cases[] = {
+        {"2", "1", "0.1", "Please change starting frequency"},
+        {"0", "600", "0.1", "Please change the Stepping frequency"},
+        {"1", "2", "0", "Please enter a frequency step greater than 0."},
+    };
+    for (const auto& c : cases) {
+        ab.tb.prompts.clear();
+        ab.range(c.start, c.stop, c.step);
+        ab.w->Run_amp_test->click();
+        QCOMPARE(ab.tb.prompts.boxes(), QStringList({c.box}));
+        QCOMPARE(ab.w->Run_amp_test->text(), QString("Run Amplifier Test"));
+    }
+    QVERIFY(ab.tb.log().entries().empty());
+}
+
+void AmpTest::data_file_lines()
+{
+    AmpBench ab;
+    QTemporaryDir dir;
+    ab.w->Save_Amp_test_button_Click();
+    QCOMPARE(ab.tb.prompts.boxes(), QStringList({"You have no graph to save!"}));
+    ab.amp->no_compression_low_ghz = 1.9;
+    ab.amp->no_compression_high_ghz = 2.1;
+    ab.range("1.5", "2.5", "0.5");
+    ab.w->Run_amp_test->click();
+    ab.tb.prompts.file_names.push_back(dir.filePath("amp"));
+    ab.w->Save_Amp_test_button_Click();
+    QCOMPARE(ab.w->windowTitle(), QString("Source Sweep Demo"));
+    QFile f(dir.filePath("amp.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split("\r\n");
+    QCOMPARE(lines.mid(1), QStringList({"", "Number of Samples collected:\t3", "", "Point\tFrequency\tGain\t1dB Compression",
+                                        "0\t1.5\t20\t-9.9", "1\t2\t20\t-128", "2\t2.5\t20\t-9.9", ""}));
+}
+
+void AmpTest::offset_window()
+{
+    TestBench tb;
+    Globals& gs = g();
+    gs.amp_freq_sweep = true;
+    gs.offset_table_a = 4;
+    // Sensor A: a table, then a cancelled table number and one out of range leave it as it was.
+    tb.prompts.answers = {Prompts::Answer::Yes, Prompts::Answer::Yes, Prompts::Answer::Yes, Prompts::Answer::Ok,
+                          Prompts::Answer::No};
+    tb.prompts.inputs = {"12", "", "40000", "-2.5"};
+    GainComp window;
+    QCOMPARE(gs.offset_mode_a, 1);
+    window.Offset_A_Click();
+    QCOMPARE(gs.offset_mode_a, 2);
+    QCOMPARE(gs.offset_table_a, 12);
+    window.Offset_A_Click();
+    window.Offset_A_Click();
+    QCOMPARE(gs.offset_table_a, 12);
+    QCOMPARE(gs.offset_mode_a, 2);
+    // Sensor B: no table, a fixed value.
+    window.Offset_B_Click();
+    QCOMPARE(gs.offset_mode_b, 1);
+    QCOMPARE(gs.offset_fixed_b, -2.5);
+    QCOMPARE(tb.prompts.calls[0].text, QString("Do you wish to use an Offset Table with Sensor A?"));
+    QCOMPARE(tb.prompts.calls[0].title, QString("Gain/Comp Test over frequency range"));
+    QCOMPARE(tb.prompts.calls[1].title, QString("Offset Table Number for Sensor A"));
+    QVERIFY(tb.prompts.boxes().contains("Offset table numbers run from 0 to 32767."));
+    QCOMPARE(tb.prompts.calls.back().title, QString("Fixed offset value"));
+    // Configuration 2: no offset for sensor B.
+    window.Config->setCurrentIndex(1);
+    QCOMPARE(gs.gaincomp_config_index, 1);
+    QCOMPARE(gs.offset_mode_b, 0);
+    QVERIFY(window.Offset_B->isHidden());
+}
+
+QTEST_MAIN(AmpTest)
+#include "test_amp.moc"
