@@ -9,6 +9,7 @@
 #include "sim/sim_generator.h"
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
+#include "support/profile_window.h"
 #include "support/test_bench.h"
 
 #include <QAction>
@@ -47,17 +48,7 @@ qint64 time_of(TestBench& tb, const QString& text)
 }
 
 // Opens the window on its own (no main window), loaded, with the load's traffic and boxes cleared.
-graphtests* open_window(TestBench& tb)
-{
-    tb.meter().numbers[sim_profile::kNoiseDb] = 0;
-    tb.meter().numbers[sim_profile::kFloorNoiseDb] = 0;
-    auto* w = new graphtests;
-    w->show();
-    w->load();
-    tb.clear_log();
-    tb.prompts.clear();
-    return w;
-}
+graphtests* open_window(TestBench& tb) { return open_profile_window(tb); }
 
 void settle()
 {
@@ -842,7 +833,9 @@ void ProfileTest::graph_drawing()
     w->GraphLines->setChecked(false);
     w->GraphLines_Click();
     QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dot), 0);
-    QCOMPARE(int(w->graph_canvas().ops().size()), 200);
+    // The trace and the two cursor lines.
+    QCOMPARE(int(w->graph_canvas().ops().size()), 200 + 2);
+    QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dash), 2);
 
     // On the statistics tabs nothing is drawn on the profile graph, even by a run.
     w->SSTab1->setCurrentIndex(5);
@@ -850,7 +843,7 @@ void ProfileTest::graph_drawing()
     w->GraphLines->setChecked(true);
     w->GraphLines_Click();
     w->menuRunOnce_Click();
-    QCOMPARE(int(w->graph_canvas().ops().size()), 200);
+    QCOMPARE(int(w->graph_canvas().ops().size()), 200 + 2);
     QCOMPARE(count(Canvas::Op::Line, Canvas::DrawStyle::Dot), 0);
     w->SSTab1->setCurrentIndex(0);
     QVERIFY(w->Pulse_Graph_Frame->isVisibleTo(w));

@@ -83,7 +83,9 @@ private slots:
     void external_trigger_on_the_pulse_sync();
     void internal_trigger_on_a_level_crossing();
     void no_trigger_no_reply();
-    void averaging_takes_one_capture_per_trace_averaged();
+    void averaging_is_a_moving_average_answered_at_once();
+    void long_spans_show_the_envelope();
+    void floor_noise_adds_as_power();
     void automatic_scale_rule();
 };
 
@@ -389,7 +391,7 @@ void SimProfileTest::no_trigger_no_reply()
     QVERIFY(!b.meter.reply_pending());
 }
 
-void SimProfileTest::averaging_takes_one_capture_per_trace_averaged()
+void SimProfileTest::averaging_is_a_moving_average_answered_at_once()
 {
     Bench b;
     b.meter.numbers[sim_profile::kNoiseDb] = 1.0;
@@ -407,12 +409,65 @@ void SimProfileTest::averaging_takes_one_capture_per_trace_averaged()
     const double averaged = spread(b.trace().value());
     QVERIFY(single > 0.8 && single < 1.2);
     QVERIFY(averaged < single / 2.5);
-    QCOMPARE(b.ready_at_us, qint64(100000 + 16 * 2000 + 1000));
+    // The average of the traces already captured: ready after the processing time alone.
+    QCOMPARE(b.ready_at_us, qint64(100000 + 1000));
     // Averaging off again: one capture.
     b.meter.receive_message("GRSWS OFF");
     b.at_ms(200);
     b.trace();
     QCOMPARE(b.ready_at_us, qint64(200000 + 2000 + 1000));
+}
+
+void SimProfileTest::long_spans_show_the_envelope()
+{
+    // 1 ms pulses 0.1 ms wide: at 2 ms a point is an instant (the tests above); from 50 ms on, where a
+    // point's bin outlasts the pulse, the point is the peak over its bin.
+    struct Case {
+        const char* period;
+        int on_points;
+    };
+    const Case cases[] = {
+        {"GRPRD  .05", 50},   // 250 us bins: every fourth bin holds a pulse's top
+        {"GRPRD  .2", 200},   // 1 ms bins: every bin holds one
+        {"GRPRD  .5", 200},   // 2.5 ms bins: the envelope, no comb
+    };
+    for (const Case& c : cases) {
+        Bench b;
+        b.generator.receive_message("IP");
+        b.meter.receive_message(c.period);
+        const auto t = b.trace().value();
+        QCOMPARE(int(std::count(t.begin(), t.end(), db(-11))), c.on_points);
+        QCOMPARE(int(std::count(t.begin(), t.end(), db(-60))), 200 - c.on_points);
+    }
+}
+
+void SimProfileTest::floor_noise_adds_as_power()
+{
+    Bench b;
+    b.meter.numbers[sim_profile::kFloorNoiseDb] = 1.0;
+    // RF off: the floor. Its noise is even in power (mean power at the floor) and so uneven in dB.
+    b.generator.receive_message("RF0");
+    double mw = 0, dbs = 0;
+    int n = 0, above = 0;
+    for (int i = 0; i < 20; ++i) {
+        b.at_ms(10.0 * (i + 1));
+        const auto t = b.trace().value();
+        for (qint32 v : t) {
+            mw += std::pow(10.0, v / 10240.0);
+            dbs += v / 1024.0;
+            above += v > db(-60) ? 1 : 0;
+            ++n;
+        }
+    }
+    QVERIFY(std::abs(10 * std::log10(mw / n) + 60) < 0.05);
+    QVERIFY(dbs / n < -60.1 && dbs / n > -60.3);
+    QVERIFY(above > n * 45 / 100 && above < n * 55 / 100);
+    // A signal 39 dB above the floor keeps its level.
+    b.generator.receive_message("RF1");
+    b.at_ms(500);
+    const auto t = b.trace().value();
+    for (qint32 v : t)
+        QVERIFY(std::abs(v - db(-11)) <= 1);
 }
 
 void SimProfileTest::automatic_scale_rule()

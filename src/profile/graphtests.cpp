@@ -87,6 +87,7 @@ graphtests::graphtests(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib3
     build_menus();
     build_tabs();
     build_graph_frames();
+    wire_cursor_controls();
     build_stats();
     area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
@@ -275,6 +276,7 @@ void graphtests::build_tabs()
     auto* l2 = new QHBoxLayout(page2);
     l2->addWidget(Frame3);
     l2->addWidget(track);
+    l2->addWidget(build_cursor_moves());
     l2->addStretch(1);
     SSTab1->addTab(page2, QStringLiteral("Cursors"));
 
@@ -327,19 +329,7 @@ void graphtests::build_tabs()
     SSTab1->addTab(page3, QStringLiteral("Sweeper"));
 
     // Tab 4: pulse information.
-    auto* page4 = new QWidget;
-    Pulse_label = new QLabel(QStringLiteral("You must have just one pulse visible on the display area."));
-    Pulse_label->setWordWrap(true);
-    Peak_Power = entry_box(QString(), QStringLiteral("Peak Power measured on graph"));
-    Peak_Power->setReadOnly(true);
-    auto* l4 = new QGridLayout(page4);
-    l4->addWidget(Pulse_label, 0, 0, 1, 3);
-    l4->addWidget(new QLabel(QStringLiteral("Peak Power")), 1, 0);
-    l4->addWidget(Peak_Power, 1, 1);
-    l4->addWidget(new QLabel(QStringLiteral("dBm")), 1, 2);
-    l4->setColumnStretch(3, 1);
-    l4->setRowStretch(2, 1);
-    SSTab1->addTab(page4, QStringLiteral("Pulse Info"));
+    SSTab1->addTab(build_pulse_page(), QStringLiteral("Pulse Info"));
 
     // Tabs 5 and 6: statistics.
     auto* page5 = new QWidget;
@@ -524,6 +514,8 @@ bool graphtests::eventFilter(QObject* watched, QEvent* event)
 {
     if ((watched == SSTab1 || watched == SSTab1->tabBar()) && event->type() == QEvent::MouseMove)
         SSTab1_MouseMove();
+    if ((watched == form_ || watched == Pulse_Graph_Frame) && event->type() == QEvent::MouseMove)
+        Form_MouseMove();
     return ModeWindow::eventFilter(watched, event);
 }
 
@@ -874,19 +866,6 @@ void graphtests::Form_KeyPress(int key_code)
         Stats_Graph_Zoom();
 }
 
-void graphtests::Timer1_Timer()
-{
-    if (!cursor_redraw_pending)
-        return;
-    draw_graph();
-    update_cursor_data();
-    cursor_readout();
-    sample_and_gate_update();
-    Do_Pulse_Info();
-    cursor_redraw_pending = false;
-    clk().yield();
-}
-
 void graphtests::Track_min_max_check_Click() { Lock_to_min_max->setEnabled(Track_min_max_check->isChecked()); }
 
 void graphtests::Reset_Track_Min_Max_Click() { tracker.reset(); }
@@ -958,6 +937,7 @@ bool graphtests::run_pass(int& burst_left)
     {
         // The request and its block are one exchange: the cursor timer waits for its end.
         const vbib32::Exchange exchange;
+        const ExchangeScope exchange(exchange_open_);
         vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
         if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
             throw AppError(AppError::meter);
@@ -1404,9 +1384,12 @@ void graphtests::auto_scale_y_Click()
     vbib32::Send(gs.gpib_board, gs.meter_address, "GRAUTO", vbib32::NLend);
     gpibgen::gpib_error(QStringLiteral("AutoScale"));
     const auto ask = [&](const char* query) -> std::optional<QString> {
-        vbib32::Send(gs.gpib_board, gs.meter_address, query, vbib32::NLend);
         QByteArray buffer = vbib32::fixed_buffer(50);
-        vbib32::Receive(gs.gpib_board, gs.meter_address, buffer, vbib32::STOPend);
+        {
+            const ExchangeScope exchange(exchange_open_);
+            vbib32::Send(gs.gpib_board, gs.meter_address, query, vbib32::NLend);
+            vbib32::Receive(gs.gpib_board, gs.meter_address, buffer, vbib32::STOPend);
+        }
         if (gpibgen::gpib_error(QStringLiteral("Get Y scale")) > 0)
             return std::nullopt;
         return vbib32::text_of(buffer);

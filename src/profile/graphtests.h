@@ -4,6 +4,7 @@
 #include "frame/page_setup.h"
 #include "frame/trace_block.h"
 #include "profile/profile_run.h"
+#include "profile/pulse_analysis.h"
 #include "profile/profile_stats.h"
 #include "stats/stats_graph.h"
 #include "stats/stats_overlay.h"
@@ -21,6 +22,7 @@ class PleaseWait;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -126,16 +128,35 @@ public:
     void GraphLines_Click();
     void Cursor_Controls_Click();
 
-    // Cursors, pulse analysis and statistics: called from their places in the loop and the handlers; their
-    // bodies come with the cursor, pulse and statistics controls.
-    void update_cursors() {}
-    void update_cursor_data() {}
-    void cursor_readout() {}
-    void draw_cursors() {}
-    void average_between_cursors() {}
-    void lock_cursors() {}
-    void Do_Pulse_Info() {}
-    void show_pulse_lines() {}
+    // Cursors, zoom, pulse analysis and automatic set-up (graphtests_cursors.cpp, graphtests_auto_setup.cpp).
+    void update_cursors();
+    void update_cursor_data();
+    void cursor_readout();
+    void draw_cursors();
+    void average_between_cursors();
+    void lock_cursors();
+    void Do_Pulse_Info();
+    void show_pulse_lines();
+    void refresh_pulse_info();
+    void Auto_Place_Cursors();
+    void graph_MouseDown(Qt::MouseButton button, double x);
+    void graph_MouseMove(bool button_down, double x);
+    void graph_MouseUp();
+    void Form_MouseMove();
+    void C1TPLR_Click();
+    void C1TPRL_Click();
+    void C2TPLR_Click();
+    void C2TPRL_Click();
+    void COC_Click(int index);
+    void Zoom_Between_Click();
+    void Zoom_out_Click();
+    void Link_cursors_check_Click();
+    void Auto_cursors_Click();
+    void Show_Lines_Check_Click();
+    void Define_pulse_button_Click();
+    void Auto_Setup_Click();
+    void AutoSetup();
+
     void Timer1_Timer();
     void Track_min_max_check_Click();
     void Reset_Track_Min_Max_Click();
@@ -177,7 +198,12 @@ public:
     double avg_power_between_cursors = 0;
     bool cursor_panel_hidden = false;
     bool cursor_redraw_pending = false;
+    bool cursor_dragging = false;
+    int drag_target = 0;
     bool show_lines = false;
+    // The last analysis found one pulse: its level lines may be drawn.
+    bool pulse_found = false;
+    pulse_analysis::Result pulse_result;
 
     // ---- amplitude statistics, statistics graph, data file and printed page (graphtests_stats.cpp) ----
     void Draw_Stats_Graph(Canvas& target);
@@ -296,9 +322,36 @@ public:
     QComboBox* AM_mod_combo;
     QLineEdit* Mod_Depth;
     QLineEdit* Mod_Rate;
-    // Tab 4: pulse information.
+    // Tab 2, cursor moves and zoom.
+    QPushButton* C1TPLR;
+    QPushButton* C1TPRL;
+    QPushButton* C2TPLR;
+    QPushButton* C2TPRL;
+    QPushButton* COC[2];
+    QPushButton* Zoom_Between;
+    QPushButton* Zoom_out;
+    QLineEdit* Difference_Needed;
+    QCheckBox* Link_cursors_check;
+    // Tab 4: pulse information; the results are read-only boxes.
     QLabel* Pulse_label;
     QLineEdit* Peak_Power;
+    QGroupBox* Time_frame;
+    QGroupBox* Power_frame;
+    QLineEdit* top_line_Value;
+    QLineEdit* bottom_line_Value;
+    QLineEdit* Rise_Time_Value;
+    QLineEdit* Fall_Time_Value;
+    QLineEdit* Pulse_duration_value;
+    QLineEdit* Pulse_power;
+    QLineEdit* Overshoot;
+    QLineEdit* Pulse_Rep;
+    QLineEdit* Rep_Freq;
+    QLineEdit* Duty_cycle_Value;
+    QLineEdit* Off_time;
+    QLineEdit* Average_power;
+    QPushButton* Define_pulse_button;
+    QPushButton* Auto_cursors;
+    QCheckBox* Show_Lines_Check;
     // Tabs 5 and 6: statistics.
     QCheckBox* do_pdf_check;
     QCheckBox* stats_continuous_update_check;
@@ -341,6 +394,24 @@ private:
     void build_menus();
     void build_tabs();
     void build_graph_frames();
+    QWidget* build_cursor_moves();
+    QWidget* build_pulse_page();
+    void wire_cursor_controls();
+    // A request and its reply are one exchange: timer work that sends waits until it has ended.
+    struct ExchangeScope {
+        explicit ExchangeScope(bool& open) : open_(open) { open_ = true; }
+        ~ExchangeScope() { open_ = false; }
+        ExchangeScope(const ExchangeScope&) = delete;
+        ExchangeScope& operator=(const ExchangeScope&) = delete;
+        bool& open_;
+    };
+    bool exchange_open_ = false;
+    bool in_timer_ = false;
+    // The automatic set-up's progress window while it searches, and what the search puts back.
+    QPointer<QDialog> process_bar_;
+    void set_progress(int value);
+    void close_process_bar();
+    void finish_auto_setup();
     void build_stats();
     // The program's own writes into the scale boxes: nothing is drawn until all are in, then once.
     void write_scale_boxes(const stats::BoxWrites& writes);

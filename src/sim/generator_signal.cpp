@@ -86,6 +86,67 @@ double GeneratorSignal::power_dbm(double t) const
     return level_dbm + pulse_db(t) + am_db(t);
 }
 
+double GeneratorSignal::peak_dbm(double t0, double t1) const
+{
+    if (!rf_on)
+        return kNoPower;
+    if (!(t1 > t0))
+        return power_dbm(t0);
+    double pulse = 0.0;
+    if (pulse_on && period_s > 0) {
+        const double width = std::clamp(width_s, 0.0, period_s);
+        // The top: held from the end of the rise to the start of the fall (a point for short pulses).
+        const double top_from = rise_s > 0 ? std::min(rise_s, width) : 0.0;
+        const double top = rise_s > 0 ? std::min(0.0, -off_ratio_db + off_ratio_db / rise_s * width)
+                                      : (width > 0 ? 0.0 : -off_ratio_db);
+        // The last top that starts by the end of the bin; the bin reaches it unless it ends before.
+        const double n = std::floor((t1 - top_from) / period_s);
+        if (t1 - t0 >= period_s || n * period_s + width >= t0)
+            pulse = top;
+        else
+            pulse = std::max(pulse_db(t0), pulse_db(t1));
+    }
+    double am = 0.0;
+    if (am_on && am_depth_pct > 0 && am_rate_hz > 0) {
+        const double m = std::clamp(am_depth_pct / 100.0, 0.0, 1.0);
+        const bool periodic = am_waveform != 5 && am_waveform != 6;
+        double w = -1.0;
+        if (periodic && (t1 - t0) * am_rate_hz >= 1.0) {
+            w = 1.0;
+        } else if (!periodic) {
+            // Noise holds one value a cell: the highest of the cells the bin touches.
+            const double first = std::floor(t0 * am_rate_hz);
+            const double last = std::floor(t1 * am_rate_hz);
+            if (last - first > 4096)
+                w = 1.0;
+            for (double c = first; c <= last && w < 1.0; ++c)
+                w = std::max(w, am_waveform_value(std::max(t0, c / am_rate_hz)));
+        } else {
+            for (int k = 0; k <= 64; ++k)
+                w = std::max(w, am_waveform_value(t0 + (t1 - t0) * k / 64.0));
+        }
+        am = 20.0 * std::log10(std::max(1.0 + m * w, 1.0e-5));
+    }
+    return level_dbm + pulse + am;
+}
+
+double GeneratorSignal::shortest_feature_s() const
+{
+    double shortest = 0.0;
+    const auto take = [&](double feature) {
+        if (feature > 0 && (shortest == 0.0 || feature < shortest))
+            shortest = feature;
+    };
+    if (pulse_on && period_s > 0) {
+        const double width = std::clamp(width_s, 0.0, period_s);
+        take(width);
+        take(period_s - width);
+    }
+    if (am_on && am_depth_pct > 0 && am_rate_hz > 0)
+        take(0.25 / am_rate_hz);
+    return shortest;
+}
+
 std::optional<double> GeneratorSignal::next_sync_edge(double t, bool rising) const
 {
     if (!pulse_on || period_s <= 0)

@@ -43,6 +43,15 @@ struct GeneratorSignal {
     // The AM waveform w(t) in -1..1.
     double am_waveform_value(double t) const;
 
+    // Peak power over the time bin [t0, t1] in dBm: the pulse envelope's peak over the bin (exact: its
+    // top where the bin reaches it, else the higher end of the bin) plus the AM part's peak over the bin
+    // (exact over a whole modulation cycle, else the highest of 65 evenly spaced instants). With both on,
+    // the sum is an upper bound that holds wherever either part is steady over the bin.
+    double peak_dbm(double t0, double t1) const;
+    // The shortest feature of the signal in seconds: the pulse's width and off time, a quarter of the
+    // AM cycle; 0 for a steady signal.
+    double shortest_feature_s() const;
+
     // The first edge of the pulse-sync output at or after t: rising where a pulse starts, falling where
     // its fall starts. None without pulse modulation.
     std::optional<double> next_sync_edge(double t, bool rising) const;

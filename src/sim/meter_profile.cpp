@@ -7,6 +7,8 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <vector>
 #include <map>
 #include <memory>
 
@@ -75,6 +77,32 @@ double channel_value(const QString& channel, double a, double b)
         return b - a;
     return a;
 }
+
+namespace {
+
+// The starts of the last captures (at most s.averages) that the meter, capturing back to back at its
+// own rate, has finished by time asked. Captures are looked for over the last 2 x averages capture
+// cycles; a trigger rarer than that leaves fewer in the average.
+std::vector<double> recent_captures(SimMeter& m, const CaptureSettings& s, double asked, double processing_s)
+{
+    const double capture_s = s.display_delay_s + s.period_s;
+    const double cycle_s = capture_s + processing_s;
+    const std::size_t wanted = std::size_t(s.averages);
+    std::deque<double> starts;
+    double t = asked - 2.0 * double(wanted) * cycle_s;
+    for (int guard = 0; guard < 1000000; ++guard) {
+        const auto trigger = next_trigger(m, s, t);
+        if (!trigger || *trigger + capture_s > asked)
+            break;
+        starts.push_back(*trigger);
+        if (starts.size() > wanted)
+            starts.pop_front();
+        t = *trigger + cycle_s;
+    }
+    return {starts.begin(), starts.end()};
+}
+
+}  // namespace
 
 CaptureSettings capture_settings(const SimMeter& meter)
 {
@@ -149,14 +177,23 @@ std::array<double, 200> capture(SimMeter& meter, const CaptureSettings& s, doubl
     const bool need_a = s.channel != QLatin1String("B");
     const bool need_b = s.channel != QLatin1String("A");
     const double dt = s.period_s / 200.0;
+    // A point covers its whole time bin: where the bin is longer than the signal's shortest feature, the
+    // point is the peak over the bin, else the instant at the bin's start.
+    const double feature = sig.shortest_feature_s();
+    const bool binned = feature > 0 && dt > feature;
+    const double floor_mw = std::pow(10.0, floor / 10.0);
+    const double floor_spread = std::pow(10.0, floor_noise / 10.0) - 1.0;
     for (int k = 0; k < 200; ++k) {
         const double t = start_s + s.display_delay_s + k * dt;
-        const double source = sig.power_dbm(t) + meter.noise(noise);
+        const double source = (binned ? sig.peak_dbm(t, t + dt) : sig.power_dbm(t)) + meter.noise(noise);
         const auto reading = [&](bool fitted, bool cal, double loss, double zero) {
             if (!fitted)
                 return kMissingSensorDbm;
             const double p = (cal ? kCalibratorDbm : source - loss) + zero;
-            return p > floor ? p : floor + meter.noise(floor_noise);
+            // The sensor's own noise adds as power on top of the floor.
+            const double mw = std::max(p, floor) > floor ? std::pow(10.0, p / 10.0) : floor_mw;
+            const double noise_mw = floor_noise > 0 ? floor_mw * floor_spread * meter.noise(1.0) : 0.0;
+            return 10.0 * std::log10(std::max(mw + noise_mw, floor_mw * 1e-3));
         };
         const double a = need_a ? reading(fitted_a, cal_a, loss_a, zero_a) : 0.0;
         const double b = need_b ? reading(fitted_b, false, loss_b, zero_b) : 0.0;
@@ -205,22 +242,27 @@ void install_profile_commands(SimMeter& meter)
         }
         const CaptureSettings s = capture_settings(m);
         const double asked = m.command_time_us() / 1e6;
-        double t = asked;
-        std::array<double, 200> sum{};
-        for (int n = 0; n < s.averages; ++n) {
-            const auto trigger = next_trigger(m, s, t);
+        const double processing_s = number(m, kProcessingMs, 1.0) * 1e-3;
+        // Averaging: the moving average of the captures already made, answered at once.
+        std::vector<double> starts = s.averages > 1 ? recent_captures(m, s, asked, processing_s) : std::vector<double>{};
+        double ready = asked;
+        if (starts.empty()) {
+            const auto trigger = next_trigger(m, s, asked);
             if (!trigger)
                 return;  // no trigger: the meter stays silent
-            const std::array<double, 200> one = capture(m, s, *trigger);
+            starts.push_back(*trigger);
+            ready = *trigger + s.display_delay_s + s.period_s;
+        }
+        std::array<double, 200> sum{};
+        for (double start : starts) {
+            const std::array<double, 200> one = capture(m, s, start);
             for (std::size_t k = 0; k < sum.size(); ++k)
                 sum[k] += one[k];
-            t = *trigger + s.display_delay_s + s.period_s;
         }
         std::array<qint32, trace_block::kPoints> values{};
         for (std::size_t k = 0; k < values.size(); ++k)
-            values[k] = to_block_value(sum[k] / s.averages);
-        const double latency_ms = (t - asked) * 1000.0 + number(m, kProcessingMs, 1.0);
-        m.reply_raw(make_trace_block(values), latency_ms);
+            values[k] = to_block_value(sum[k] / double(starts.size()));
+        m.reply_raw(make_trace_block(values), (ready - asked + processing_s) * 1000.0);
     });
 
     const auto set_scale = [scale](bool top) {

@@ -9,23 +9,34 @@
 //
 // Signal path. Sensor A sees the generator's output less a path loss; sensor B sees the same signal a
 // fixed number of dB lower, so A-B is that constant wherever both are above the floor. The noise of the
-// signal is common to both sensors; at the floor each sensor has noise of its own. Readings include the
+// signal is common to both sensors. Each sensor has noise of its own at its floor, which adds as power:
+// a reading is 10 log10(max(P, F) + F x s x g) with P the signal's power and F the floor's (in mW), g a
+// standard normal value and s = 10^(floor noise / 10) - 1, so the floor's spread is even in power and
+// uneven in dB, a signal well above the floor is untouched, and with the floor noise at 0 a reading is
+// exactly the signal or the floor. Readings include the
 // input's zero offset (a sensor zeroed with RF on reads high). With "RFCAL ON" sensor A sees the meter's
 // own 0 dBm calibrator instead. A missing sensor reads kMissingSensorDbm.
 //
 // Capture. "OGBD" in profile mode ("OPMD PROFILE") captures 200 points spaced "GRPRD"/200 apart, the
 // first at the trigger plus the display delay "DTRGD", and answers the 811-byte block in 1/1024 dB of the
-// configuration "CHCFG 1" (A, B, A-B, B-A). Triggering by "GTSRC":
+// configuration "CHCFG 1" (A, B, A-B, B-A). A point stands for its whole time bin: where the bin is
+// longer than the signal's shortest feature (a pulse's width or off time, a quarter AM cycle) the point
+// is the peak over the bin (GeneratorSignal::peak_dbm), so long spans show the envelope; otherwise it is
+// the signal at the bin's start, so edges linear in dB give exact crossings. Triggering by "GTSRC":
 //   CONT    free-running: the capture starts when the request arrives; the generator's pulse train is
 //           locked to bench time 0, so the phase of the trace is the request's time modulo the period;
 //   EXTTTL  the generator's pulse-sync output, on the edge "GTXTTL" (RISE: a pulse's start, FALL: the
 //           start of its fall); no pulse modulation, no trigger;
 //   INTA/B  the noise-free reading of sensor A or B crossing "TRGLVL 1" in the direction "GTTYP".
 // A trigger that does not come within kTriggerHorizon means no reply at all (the program's read times
-// out). With "GRSWS ON" the meter averages "GRSWP" traces (of input B for "CHCFG 1, B", else of A) point by
-// point in dB, each one triggered afresh after the last. The reply is ready when the last capture has
-// ended plus the processing time. In any other operating mode "OGBD" is an execution error and there is
-// no reply, unless a mode has added a trace of its own with add_trace_mode().
+// out). Without averaging the reply is ready when that capture has ended plus the processing time.
+// With "GRSWS ON" the meter keeps a moving average of "GRSWP" traces (of input B for "CHCFG 1, B", else of
+// A), point by point in dB: it captures back to back at its own rate (each capture triggered afresh after
+// the last has ended and been processed), and "OGBD" answers at once, after the processing time, with
+// the mean of the last captures finished by then (at most "GRSWP" of them, found over the last 2 x GRSWP
+// capture cycles). Only when none has finished does it wait for the next trigger and answer that one.
+// In any other operating mode "OGBD" is an execution error and there is no reply, unless a mode has
+// added a trace of its own with add_trace_mode().
 //
 // Scale. "GRYT x" and "GRYB x" set the graph's top and bottom (dBm); "GRYT?"/"GRYB?" answer
 // "GRYT 20.00" / "GRYB -50.00". "GRAUTO" captures one trace free-running (no reply) and sets
