@@ -937,7 +937,7 @@ bool graphtests::run_pass(int& burst_left)
     {
         // The request and its block are one exchange: the cursor timer waits for its end.
         const vbib32::Exchange exchange;
-        const ExchangeScope exchange(exchange_open_);
+        const ExchangeScope window_exchange(exchange_open_);
         vbib32::Send(gs.gpib_board, gs.meter_address, "OGBD", vbib32::NLend);
         if (gpibgen::gpib_error(QStringLiteral("Asking for Graph data")) > 0)
             throw AppError(AppError::meter);
