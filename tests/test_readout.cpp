@@ -10,6 +10,7 @@
 #include "sim/sim_generator.h"
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
+#include "support/mode_session.h"
 #include "support/test_bench.h"
 
 #include <QAction>
@@ -39,16 +40,6 @@ BenchDescription bench_with(const QString& model, bool sensor_b = true)
     return d;
 }
 
-// The program's state after a passed system check.
-void checked_system(const TestBench& tb)
-{
-    Globals& gs = g();
-    gs.instruments_ok = true;
-    gs.meter_model = tb.bench.description().model;
-    gs.gpib_board_ud = 0;
-    gs.gpib_board_ud_valid = true;
-}
-
 // A quiet, exactly timed meter: no noise, no bus transfer time, the given query time.
 void exact_timing(TestBench& tb, double query_ms = 2.5)
 {
@@ -57,36 +48,11 @@ void exact_timing(TestBench& tb, double query_ms = 2.5)
     tb.meter().numbers[sim_readout::kQueryMs] = query_ms;
 }
 
-void settle_events()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 // The main window with the readout mode entered through its menu.
-struct Session {
-    explicit Session(TestBench::Link link = TestBench::Link::Gpib, const BenchDescription& d = {}) : tb(link, d)
+struct Session : ModeSession<readout_spd> {
+    explicit Session(TestBench::Link link = TestBench::Link::Gpib, const BenchDescription& d = {})
+        : ModeSession(Mode::Readout, link, d)
     {
-        checked_system(tb);
-        main = std::make_unique<sorvdemo>();
-        main->show();
-    }
-    ~Session()
-    {
-        tb.clock.on_yield = nullptr;
-        if (window)
-            window->request_close();
-        settle_events();
-        main.reset();
-        settle_events();
-    }
-    readout_spd* enter()
-    {
-        main->menuReadout_Click();
-        window = qobject_cast<readout_spd*>(main->open_mode_window());
-        return window;
     }
     int requests() const { return int(tb.meter_sent().count("O 1")); }
     int reads() const
@@ -95,17 +61,6 @@ struct Session {
         for (const WireLog::Entry& e : tb.bench.log().entries())
             n += e.kind == QLatin1String("receive") && e.address == 13;
         return n;
-    }
-    // Runs action once, at the first yield after when() holds.
-    void at_yield(std::function<bool()> when, std::function<void()> action)
-    {
-        tb.clock.on_yield = [this, when, action] {
-            if (!when())
-                return;
-            const std::function<void()> act = action;
-            tb.clock.on_yield = nullptr;
-            act();
-        };
     }
     // Link traffic other than the bytes read back, as "kind address text".
     QStringList traffic(qint64 from_entry = 0) const
@@ -122,10 +77,6 @@ struct Session {
         return out;
     }
     qint64 log_size() const { return qint64(tb.bench.log().entries().size()); }
-
-    TestBench tb;
-    std::unique_ptr<sorvdemo> main;
-    QPointer<readout_spd> window;
 };
 
 const QString esr_query = QString("*ESR?").leftJustified(20, ' ');

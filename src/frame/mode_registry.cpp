@@ -1,5 +1,6 @@
 #include "frame/mode_registry.h"
 
+#include "cdma/cdma_form.h"
 #include "gsm/frm_gsm.h"
 #include "profile/graphtests.h"
 #include "readout/readout_spd.h"
@@ -27,5 +28,6 @@ void register_all_modes()
     set_mode_factory(Mode::Readout, [] { return new readout_spd; });
     set_mode_factory(Mode::Profile, [] { return new graphtests; });
     set_mode_factory(Mode::SourceSweep, [] { return new srcswp; });
+    set_mode_factory(Mode::Cdma, [] { return new CDMA_Form; });
     set_mode_factory(Mode::Gsm, [] { return new frmGSM; });
 }

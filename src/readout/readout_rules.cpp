@@ -30,25 +30,7 @@ QByteArray place_reading(const QByteArray& reply)
     return buffer;
 }
 
-bool is_reading(const QByteArray& buffer)
-{
-    // The same leading number the shown value is read from: blanks, tabs and line feeds may stand
-    // anywhere before its first digit.
-    int i = 0;
-    const int n = int(buffer.size());
-    const auto skip_blanks = [&] {
-        while (i < n && (buffer[i] == ' ' || buffer[i] == '\t' || buffer[i] == '\n'))
-            ++i;
-    };
-    skip_blanks();
-    if (i < n && (buffer[i] == '+' || buffer[i] == '-'))
-        ++i;
-    skip_blanks();
-    if (i < n && buffer[i] == '.')
-        ++i;
-    skip_blanks();
-    return i < n && buffer[i] >= '0' && buffer[i] <= '9';
-}
+bool is_reading(const QByteArray& buffer) { return numtext::has_number(buffer); }
 
 QString reading_text(int channel_index, const QByteArray& buffer)
 {

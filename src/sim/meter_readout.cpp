@@ -43,18 +43,7 @@ QByteArray reading_of(SimMeter& m, const QString& configuration)
     const bool uses_b = c.contains(QLatin1Char('B'));
     const double a = uses_a ? sensor_reading(m, QStringLiteral("A")) : 0.0;
     const double b = uses_b ? sensor_reading(m, QStringLiteral("B")) : 0.0;
-    double v = a;
-    if (c == QLatin1String("B"))
-        v = b;
-    else if (c == QLatin1String("A-B"))
-        v = a - b;
-    else if (c == QLatin1String("B-A"))
-        v = b - a;
-    else if (c == QLatin1String("A/B"))
-        v = std::pow(10.0, (a - b) / 10.0);
-    else if (c == QLatin1String("B/A"))
-        v = std::pow(10.0, (b - a) / 10.0);
-    return QByteArray::number(v, 'f', 4);
+    return QByteArray::number(combine_channel(c, a, b), 'f', 4);
 }
 
 QString configuration_of(const SimMeter& m, const QString& channel)
@@ -126,20 +115,23 @@ double channel_value(const SimMeter& meter, const QString& configuration)
             return kMissingSensorDbm;
         return ranged_level_dbm(sensor_level_dbm(meter, sensor), held_range(meter, sensor));
     };
+    return combine_channel(configuration, level("A"), level("B"));
+}
+
+double combine_channel(const QString& configuration, double a_dbm, double b_dbm)
+{
     const QString c = configuration.toUpper();
-    const double a = level("A");
-    const double b = level("B");
     if (c == QLatin1String("B"))
-        return b;
+        return b_dbm;
     if (c == QLatin1String("A-B"))
-        return a - b;
+        return a_dbm - b_dbm;
     if (c == QLatin1String("B-A"))
-        return b - a;
+        return b_dbm - a_dbm;
     if (c == QLatin1String("A/B"))
-        return std::pow(10.0, (a - b) / 10.0);
+        return std::pow(10.0, (a_dbm - b_dbm) / 10.0);
     if (c == QLatin1String("B/A"))
-        return std::pow(10.0, (b - a) / 10.0);
-    return a;
+        return std::pow(10.0, (b_dbm - a_dbm) / 10.0);
+    return a_dbm;
 }
 
 std::optional<qint64> next_trigger_us(const SimMeter& meter, const QString& channel, qint64 t_us)

@@ -51,6 +51,9 @@ int held_range(const SimMeter& meter, const QString& sensor);
 int auto_range(double level_dbm);
 // What a sensor reads in a range (noise-free): the level, clamped to a held range's top.
 double ranged_level_dbm(double level_dbm, int range);
+// A channel configuration's value from the two sensors' dBm values: A and B as they are, A-B and B-A the
+// difference in dB, A/B and B/A the linear ratio of the powers.
+double combine_channel(const QString& configuration, double a_dbm, double b_dbm);
 // Noise-free value of a channel configuration ("A", "B", "A-B", "B-A", "A/B", "B/A").
 double channel_value(const SimMeter& meter, const QString& configuration);
 // The time (bench microseconds) channel ("1" or "2") can take its next reading at or after t_us; none

@@ -46,6 +46,7 @@ SimMeter::SimMeter(Clock& clock, const BenchDescription& bench)
     install_profile_commands(*this);
     install_sweep_commands(*this);
     install_gsm_commands(*this);
+    install_cdma_commands(*this);
 }
 
 // ---- numbers -------------------------------------------------------------------------------------------

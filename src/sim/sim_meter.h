@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -142,6 +143,15 @@ public:
 
     // Mode-specific state lives in the mode files; they may keep it here by name.
     QHash<QString, double> numbers;
+    // State a mode file keeps for itself under a name: created on first use, gone with the meter.
+    template <typename T>
+    T& mode_state(const QString& name)
+    {
+        std::shared_ptr<void>& slot = mode_states_[name];
+        if (!slot)
+            slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
     // Called when a reader is about to take a reply (a talk-only stream queues its next reading here).
     std::function<void(SimMeter&)> read_hook;
 
@@ -192,6 +202,7 @@ private:
     bool processing_ = false;
     QHash<QString, double> zero_offset_db_;
     std::vector<std::function<void(SimMeter&)>> reset_hooks_;
+    QHash<QString, std::shared_ptr<void>> mode_states_;
 };
 
 // Mode files register their commands here (each defined in its own sim/meter_*.cpp).
@@ -199,3 +210,4 @@ void install_core_commands(SimMeter& meter);
 void install_readout_commands(SimMeter& meter);
 void install_profile_commands(SimMeter& meter);
 void install_gsm_commands(SimMeter& meter);
+void install_cdma_commands(SimMeter& meter);

@@ -522,6 +522,24 @@ double val(const QByteArray& s)
     return val_impl(s.size(), [d](qsizetype i) { return static_cast<char32_t>(static_cast<unsigned char>(d[i])); });
 }
 
+bool has_number(const QByteArray& s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    const auto skip_blanks = [&] {
+        while (i < n && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n'))
+            ++i;
+    };
+    skip_blanks();
+    if (i < n && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    skip_blanks();
+    if (i < n && s[i] == '.')
+        ++i;
+    skip_blanks();
+    return i < n && s[i] >= '0' && s[i] <= '9';
+}
+
 double val(const char* s)
 {
     if (!s)

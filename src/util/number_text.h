@@ -54,6 +54,9 @@ QString format_single(float v, const QString& pattern);
 double val(const QString& s);
 double val(const QByteArray& s);
 double val(const char* s);
+// The text holds a number where val() reads one: blanks, tabs and line feeds may stand anywhere before
+// its first digit. A reply without one must never count as a reading of 0.
+bool has_number(const QByteArray& s);
 
 // CInt() / CLng(): nearest integer, halves to the even neighbour. The
 // runtime raised an overflow outside the type's range; here the result is

@@ -1,0 +1,69 @@
+#include "cdma/cdma_rules.h"
+
+#include "link/vbib32.h"
+#include "stats/stats_graph.h"
+#include "util/number_text.h"
+
+namespace cdma {
+
+QString measure_word(int index)
+{
+    static const char* const words[measure_count] = {"A", "B", "A-B", "B-A", "A/B", "B/A"};
+    return index >= 0 && index < measure_count ? QLatin1String(words[index]) : QStringLiteral("A");
+}
+
+QString measure_command(int channel, int index)
+{
+    return QStringLiteral("CHCFG %1, ").arg(channel) + measure_word(index);
+}
+
+PeakHoldTime peak_hold_time(const QString& answer)
+{
+    const double t = numtext::val(answer);
+    PeakHoldTime out;
+    if (!(t >= 1 && t <= 30)) {
+        out.refusal = QStringLiteral("Invalid value: ") + numtext::cstr_double(t) +
+                      QStringLiteral("\r\nDefaulting to 5 seconds reset");
+        out.seconds = 5;
+        return out;
+    }
+    out.seconds = int(numtext::int_floor(t));
+    return out;
+}
+
+QString peak_hold_caption(int seconds)
+{
+    return QStringLiteral("Peak Hold Timed Reset (") + QString::number(seconds) + QStringLiteral(" seconds)");
+}
+
+QString peak_hold_time_command(int seconds) { return QStringLiteral("PCRT ") + QString::number(seconds); }
+
+QString bucket_caption(float bucket_size)
+{
+    return QStringLiteral("Change Bucket Size (") + numtext::format_single(bucket_size, QStringLiteral("0.0#")) +
+           QLatin1Char(')');
+}
+
+std::optional<float> bucket_size_answer(const QString& answer)
+{
+    // Read as the scale boxes are: the whole answer must be one number.
+    const std::optional<double> b = stats::StatsGraph::box_number(answer);
+    if (!b || *b < stats::kMinBucketSize || *b > stats::kMaxBucketSize)
+        return std::nullopt;
+    return float(*b);
+}
+
+QString include_average_title(bool include)
+{
+    return (include ? QStringLiteral("Include") : QStringLiteral("Exclude")) +
+           QStringLiteral(" Average readings in Stats. anaylsis");
+}
+
+std::optional<double> reading_of(const QByteArray& buffer, bool gpib, int ibsta, int ibcnt)
+{
+    if ((gpib && (ibsta & vbib32::ERR)) || ibcnt <= 0 || !numtext::has_number(buffer))
+        return std::nullopt;
+    return numtext::val(buffer);
+}
+
+}  // namespace cdma
