@@ -68,7 +68,7 @@ void ScreensSweepTest::band_pass_frequency_sweep_with_cursors()
     g().meter_model = "RQ5822K";
     register_all_modes();
     sorvdemo main;
-    main.resize(1000, 780);
+    main.resize(1280, 800);
     main.show();
     main.enter_mode(Mode::SourceSweep);
     auto* w = qobject_cast<srcswp*>(main.open_mode_window());

@@ -165,6 +165,16 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
     QVERIFY(w->menuRunOnce->isEnabled() && w->menuRunCont->isEnabled() && !w->menuStop->isEnabled());
     QVERIFY(w->stop_requested && !w->data_valid && w->apply_cal_data->isHidden());
     QCOMPARE(w->Chan_Config_combo->count(), 4);
+    // Shrunk below the tab's limits: a beep for each dimension, and the window grows back to room for the tab
+    // and a graph beside it as wide.
+    QCOMPARE(w->windowTitle(), QString("Graphical display screen"));
+    const QSize tab = w->SSTab1->size();
+    w->resize(200, 100);
+    QCOMPARE(tb.prompts.beeps(), 2);
+    QCOMPARE(w->SSTab1->size(), tab);
+    QVERIFY(w->Sweep_Graph_Frame->x() + w->graph->geometry().right() > w->SSTab1->width() * 2 - 60);
+    QVERIFY(w->SSTab1->geometry().bottom() < w->Sweep_Graph_Frame->height());
+    QCOMPARE(w->windowTitle(), QString("Graphical display screen"));
     tb.clear_log();
     close_window(w);
     QVERIFY(!w);
@@ -448,6 +458,7 @@ void SweepTest::main_window_closing_waits_for_the_run()
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
     QPointer<sorvdemo> main = new sorvdemo;
+    main->resize(1280, 800);  // room for the sweep window's smallest size
     main->show();
     main->enter_mode(Mode::SourceSweep);
     QPointer<srcswp> w = qobject_cast<srcswp*>(main->open_mode_window());

@@ -1,5 +1,5 @@
 // The source-sweep rules without a window: sweep programming, entry boxes, cursors, zoom and centring,
-// the calibration store and the data file's rows.
+// the calibration store, the data file's rows and the resize layout.
 #include "sweep/sweep_rules.h"
 
 #include <QtTest>
@@ -18,6 +18,7 @@ private slots:
     void axis_limits_auto_scale_and_rates();
     void calibration_store();
     void data_file_rows();
+    void resize_layout_limits_and_beeps();
 };
 
 void SweepRulesTest::generator_and_meter_programming_by_sweep_kind()
@@ -246,6 +247,33 @@ void SweepRulesTest::data_file_rows()
     QCOMPARE(level[1], QString("Point\tPwr Start\tPwr End\tdBm Average"));
     QCOMPARE(level[2], QString(" 0 -10 -9.9 -20.5 "));
     QCOMPARE(level[201], QString(" 199  9.9  10 -20 "));
+}
+
+void SweepRulesTest::resize_layout_limits_and_beeps()
+{
+    const QRectF graph(900, 500, 5000, 3000);
+    const struct {
+        QSizeF client, tab, want_client;
+        double graph_width, graph_height;
+        int beeps;
+    } cases[] = {
+        {{14000, 9000}, {6000, 4000}, {14000, 9000}, 6700, 8380, 0},
+        {{12000, 4500}, {6000, 4000}, {12000, 4500}, 4700, 3880, 0},  // exactly at both limits
+        {{10000, 9000}, {6000, 4000}, {12000, 9000}, 4700, 8380, 1},
+        {{14000, 3000}, {6000, 4000}, {14000, 4500}, 6700, 3880, 1},
+        {{100, 100}, {6000, 4000}, {12000, 4500}, 4700, 3880, 2},
+        // A narrow tab leaves the graph no width: it keeps its own, on top of both limits' beeps.
+        {{2300, 9000}, {1000, 4000}, {2300, 9000}, 5000, 8380, 1},
+        {{1500, 100}, {1000, 4000}, {2000, 4500}, 5000, 3880, 3},
+    };
+    for (const auto& c : cases) {
+        const ResizeLayout l = resize_layout(c.client, c.tab, graph);
+        QCOMPARE(l.client, c.want_client);
+        QCOMPARE(l.beeps, c.beeps);
+        QCOMPARE(l.tab, QRectF(QPointF(0, 500), c.tab));
+        QCOMPARE(l.frame, QRectF(c.tab.width(), 0, c.want_client.width() - c.tab.width(), c.want_client.height()));
+        QCOMPARE(l.graph, QRectF(900, 500, c.graph_width, c.graph_height));
+    }
 }
 
 QTEST_MAIN(SweepRulesTest)

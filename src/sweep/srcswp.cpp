@@ -27,11 +27,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -41,8 +43,9 @@ using namespace sweep_rules;
 namespace {
 
 constexpr int kEnter = 13;
-constexpr int kMinWidth = 720;
-constexpr int kMinHeight = 560;
+// The graph's place in its frame: the y-axis boxes at its left, the x-axis boxes above it.
+constexpr int kBoxHeight = 22;
+constexpr int kGraphTop = 6 + kBoxHeight + 6;
 constexpr int kAmpTab = 5;
 const QString kCaption = QStringLiteral("Source Sweep mode");
 const QString kRunningCal = QStringLiteral("Can`t Calibrate System when the demo is running. Stop the Demo first.");
@@ -53,6 +56,8 @@ class FormArea : public QWidget {
 public:
     explicit FormArea(QWidget* parent) : QWidget(parent) {}
     std::function<void()> on_resize;
+    QSize hint;
+    QSize sizeHint() const override { return hint; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override
@@ -99,13 +104,17 @@ QLabel* readout_box()
 srcswp::srcswp(QWidget* parent) : ModeWindow(parent), reply_buffer(vbib32::fixed_buffer(kReplyBufferSize))
 {
     setWindowTitle(kCaption);
-    setMinimumSize(kMinWidth, kMinHeight);
     auto* area = new FormArea(this);
     form_ = area;
     setCentralWidget(form_);
     build_menus();
     build_tabs();
     build_graph_frame();
+    // The tab keeps the size it asks for; the window opens with room beside it for a graph as wide.
+    SSTab1->resize(std::max(SSTab1->sizeHint().width(), SSTab1->tabBar()->sizeHint().width() + 8),
+                   SSTab1->sizeHint().height());
+    area->hint = QSize(SSTab1->width() * 2 + 120, kGraphTop + SSTab1->height() + 60);
+    resize(sizeHint());
     area->on_resize = [this] { Form_Resize(); };
     Timer1 = new QTimer(this);
     connect(Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(); }); });
@@ -262,10 +271,11 @@ void srcswp::build_tabs()
     fl->addWidget(Sweep_Type[2], 0, 2);
     fl->addWidget(Freq_Setup_frame, 1, 0, 1, 3);
     RF_Output_Check = new QCheckBox(QStringLiteral("Sweeper RF Output"));
-    auto* l1 = new QHBoxLayout(page1);
+    // Stacked, so that the tab stays narrow beside the graph.
+    auto* l1 = new QVBoxLayout(page1);
     l1->addWidget(frame2);
     l1->addWidget(power_frame);
-    l1->addWidget(RF_Output_Check, 0, Qt::AlignTop);
+    l1->addWidget(RF_Output_Check);
     l1->addStretch(1);
     SSTab1->addTab(page1, QStringLiteral("Sweeper"));
 
@@ -425,7 +435,7 @@ void srcswp::build_graph_frame()
     right_x_axis = entry_box(QString(), QStringLiteral("Sweep stop"), 72);
     for (QLineEdit* box : {top_y_axis, bottom_y_axis, left_x_axis, right_x_axis}) {
         box->setParent(Sweep_Graph_Frame);
-        box->setFixedHeight(22);
+        box->setFixedHeight(kBoxHeight);
         box->setAlignment(Qt::AlignRight);
     }
     y_unit_label = new QLabel(QStringLiteral("dB"), Sweep_Graph_Frame);
@@ -686,23 +696,30 @@ void srcswp::Form_Resize()
         return;
     in_resize_ = true;
     setWindowTitle(QStringLiteral("Please wait...resizing display..."));
-    const int w = form_->width();
-    const int h = form_->height();
-    const int tab_height = std::min(SSTab1->sizeHint().height(), std::max(140, h / 2));
-    SSTab1->setGeometry(0, 0, w, tab_height);
-    Sweep_Graph_Frame->setGeometry(0, tab_height, w, std::max(0, h - tab_height));
-    Amp_Graph_Frame->setGeometry(0, tab_height, w, std::max(0, h - tab_height));
-    const int fw = Sweep_Graph_Frame->width();
-    const int fh = Sweep_Graph_Frame->height();
-    const int box_h = 22;
-    const int left = top_y_axis->width() + 12;
-    const int top = 6;
-    const int gw = std::max(20, fw - left - 12);
-    const int gh = std::max(20, fh - top - box_h - 14);
-    graph->setGeometry(left, top, gw, gh);
-    top_y_axis->move(4, top);
-    bottom_y_axis->move(4, top + gh - box_h);
-    y_unit_label->move(4 + (top_y_axis->width() - y_unit_label->sizeHint().width()) / 2, top + gh / 2 - box_h / 2);
+    const double tx = 1440.0 / logicalDpiX();
+    const double ty = 1440.0 / logicalDpiY();
+    const auto twips = [tx, ty](const QRect& r) { return QRectF(r.x() * tx, r.y() * ty, r.width() * tx, r.height() * ty); };
+    const auto px = [tx, ty](const QRectF& r) {
+        return QRect(qRound(r.x() / tx), qRound(r.y() / ty), qRound(r.width() / tx), qRound(r.height() / ty));
+    };
+    const QRect current(top_y_axis->width() + 12, kGraphTop, graph->width(), graph->height());
+    const ResizeLayout l = resize_layout(twips(form_->rect()).size(), twips(SSTab1->rect()).size(), twips(current));
+    for (int i = 0; i < l.beeps; ++i)
+        prompts().beep();
+    const QSize client = px(QRectF(QPointF(), l.client)).size();
+    if (client != form_->size()) {
+        // Below a limit: the window itself grows to it.
+        QWidget* outer = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+        outer->resize(outer->size() + (client - form_->size()));
+    }
+    SSTab1->setGeometry(px(l.tab));
+    Sweep_Graph_Frame->setGeometry(px(l.frame));
+    Amp_Graph_Frame->setGeometry(px(l.frame));
+    graph->setGeometry(px(l.graph));
+    const QRect g = graph->geometry();
+    top_y_axis->move(4, g.top());
+    bottom_y_axis->move(4, g.bottom() + 1 - kBoxHeight);
+    y_unit_label->move(4 + (top_y_axis->width() - y_unit_label->sizeHint().width()) / 2, g.center().y() - kBoxHeight / 2);
     place_x_axis_boxes();
     layout_amp_graph();
     draw_graph();
@@ -715,11 +732,11 @@ void srcswp::Form_Resize()
 void srcswp::place_x_axis_boxes()
 {
     const QRect g = graph->geometry();
-    const int below = g.bottom() + 7;
-    left_x_axis->move(g.left(), below);
-    x_lh_label->move(g.left() + left_x_axis->width() + 4, below + 3);
-    x_rh_label->move(g.right() - x_rh_label->width(), below + 3);
-    right_x_axis->move(x_rh_label->x() - right_x_axis->width() - 4, below);
+    const int row = g.top() - 6 - kBoxHeight;
+    left_x_axis->move(g.left(), row);
+    x_lh_label->move(g.left() + left_x_axis->width() + 4, row + 3);
+    x_rh_label->move(g.right() - x_rh_label->width(), row + 3);
+    right_x_axis->move(x_rh_label->x() - right_x_axis->width() - 4, row);
 }
 
 // ============================================================================================== menus

@@ -71,12 +71,13 @@ void srcswp::build_amp_tab(QWidget* page)
     fg->addWidget(new QLabel(QStringLiteral("Start")), 1, 0);
     fg->addWidget(Amp_Freq_Start, 1, 1);
     fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 2);
-    fg->addWidget(new QLabel(QStringLiteral("Stop")), 1, 3);
-    fg->addWidget(Amp_Freq_Stop, 1, 4);
-    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 5);
-    fg->addWidget(new QLabel(QStringLiteral("Step")), 1, 6);
-    fg->addWidget(Amp_Freq_Step, 1, 7);
-    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 8);
+    // One row each, so that the tab stays narrow beside the graph.
+    fg->addWidget(new QLabel(QStringLiteral("Stop")), 2, 0);
+    fg->addWidget(Amp_Freq_Stop, 2, 1);
+    fg->addWidget(new QLabel(QStringLiteral("GHz")), 2, 2);
+    fg->addWidget(new QLabel(QStringLiteral("Step")), 3, 0);
+    fg->addWidget(Amp_Freq_Step, 3, 1);
+    fg->addWidget(new QLabel(QStringLiteral("GHz")), 3, 2);
     Show_CompFreq_Graph_Check = new QCheckBox(QStringLiteral("Show Graph"));
     Save_Amp_test_button = new QPushButton(QStringLiteral("Save Graph Data"));
     Show_CompFreq_Graph_Check->hide();

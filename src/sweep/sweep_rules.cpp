@@ -265,4 +265,30 @@ QString data_file_body(const QString& identity_lines, bool level_sweep, double l
     return out;
 }
 
+ResizeLayout resize_layout(QSizeF client, QSizeF tab, QRectF graph)
+{
+    ResizeLayout out;
+    const double min_width = 2 * tab.width();
+    const double min_height = graph.top() + tab.height();
+    if (client.width() < min_width) {
+        client.setWidth(min_width);
+        ++out.beeps;
+    }
+    if (client.height() < min_height) {
+        client.setHeight(min_height);
+        ++out.beeps;
+    }
+    out.client = client;
+    out.tab = QRectF(QPointF(0, graph.top()), tab);
+    out.frame = QRectF(tab.width(), 0, client.width() - tab.width(), client.height());
+    const double width = client.width() - tab.width() - graph.left() - 400;
+    if (width > 0)
+        graph.setWidth(width);
+    else
+        ++out.beeps;
+    graph.setHeight(std::max(0.0, client.height() - graph.top() - 120));
+    out.graph = graph;
+    return out;
+}
+
 }  // namespace sweep_rules

@@ -1,6 +1,8 @@
 #pragma once
 #include "frame/trace_block.h"
 
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -137,5 +139,19 @@ private:
 // column header and 200 rows, each line ended by CR LF.
 QString data_file_body(const QString& identity_lines, bool level_sweep, double left, double right,
                        const float* trace);
+
+// The window's layout on a resize, in twips. The tab control sits at the left, its top level with the
+// graph's; the two graph frames fill the rest of the client area beside it. The window is at least twice
+// the tab's width wide and the tab's top plus its height high; each dimension raised to its limit beeps
+// once. The graph keeps its left and top, reaches to 120 above the bottom, and leaves 400 at the right for
+// the axis boxes; when that leaves it no width it keeps its width and beeps.
+struct ResizeLayout {
+    QSizeF client;  // the client area after the minimum
+    QRectF tab;
+    QRectF frame;  // both graph frames, in the client area
+    QRectF graph;  // in its frame
+    int beeps = 0;
+};
+ResizeLayout resize_layout(QSizeF client, QSizeF tab, QRectF graph);
 
 }  // namespace sweep_rules
