@@ -3,16 +3,8 @@
 // the graph, with the window shown offscreen. Build in Release.
 //
 //   bench_amp [frequencies]     (default 1000)
-#include "link/globals.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
+#include "gpib_bench_world.h"
 #include "sim/meter_sweep.h"
-#include "sim/sim_bench.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 #include "sim/sweep_amplifier.h"
 #include "sweep/srcswp.h"
 
@@ -33,32 +25,19 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int frequencies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
 
-    VirtualClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    FakeSerialPort serial;
-    SimBench bench(clock);
-    bench.bus().us_per_byte = 0;
+    GpibBenchWorld world;
+    VirtualClock& clock = world.clock;
+    RecordingPrompts& prompts = world.prompts;
+    SimBench& bench = world.bench;
     SimMeter& meter = bench.meter();
-    meter.query_latency_ms = 0;
     sim_sweep::SweepBench& sweep = sim_sweep::bench_of(meter);
     sweep.processing_ms = 0;
-    sim_sweep::bench_of(meter).instant = true;
+    sweep.instant = true;
     sweep.noise_db = 0;
     auto amp = std::make_shared<sim_sweep::AmplifierPath>();
     amp->gain_slope_db_per_ghz = -0.2;
     amp->p1_slope_db_per_ghz = 0.5;
     sweep.path = amp;
-
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
-    install_platform(p);
-    Globals& gs = g();
-    gs.gpib_in_use = true;
-    gs.comms_type = 2;
-    gs.meter_address = bench.description().meter_address;
-    gs.synth_address = bench.description().generator_address;
-    gs.maker_synth = true;
-    gs.meter_model = bench.description().model;
 
     QPointer<srcswp> w = new srcswp;
     w->resize(960, 700);
@@ -91,6 +70,5 @@ int main(int argc, char** argv)
         std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
     w->menuExit_Click();
     QCoreApplication::processEvents();
-    install_platform(Platform{});
     return 0;
 }

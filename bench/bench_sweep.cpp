@@ -3,17 +3,9 @@
 // offscreen. Build in Release.
 //
 //   bench_sweep [sweeps]     (default 20000)
-#include "link/globals.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
+#include "gpib_bench_world.h"
 #include "sim/meter_sweep.h"
-#include "sim/sim_bench.h"
 #include "sim/sim_generator.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 #include "sweep/srcswp.h"
 
 #include <QApplication>
@@ -30,30 +22,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int sweeps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20000;
 
-    VirtualClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    FakeSerialPort serial;
     BenchDescription description;
     description.sweep_fixture = QStringLiteral("band-pass");
-    SimBench bench(clock, description);
-    bench.bus().us_per_byte = 0;
+    GpibBenchWorld world(description);
+    VirtualClock& clock = world.clock;
+    RecordingPrompts& prompts = world.prompts;
+    SimBench& bench = world.bench;
     SimMeter& meter = bench.meter();
-    meter.query_latency_ms = 0;
     sim_sweep::bench_of(meter).processing_ms = 0;
     sim_sweep::bench_of(meter).instant = true;
     // The program is measured, not the simulated noise.
     sim_sweep::bench_of(meter).noise_db = 0;
-
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
-    install_platform(p);
-    Globals& gs = g();
-    gs.gpib_in_use = true;
-    gs.comms_type = 2;
-    gs.meter_address = bench.description().meter_address;
-    gs.synth_address = bench.description().generator_address;
-    gs.maker_synth = true;
-    gs.meter_model = bench.description().model;
 
     QPointer<srcswp> w = new srcswp;
     w->resize(960, 700);
@@ -87,6 +66,5 @@ int main(int argc, char** argv)
         std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
     w->menuExit_Click();
     QCoreApplication::processEvents();
-    install_platform(Platform{});
     return 0;
 }
