@@ -25,6 +25,21 @@ void put(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// A full disk for the length of a scope: writes past bytes fail (no limit when negative).
+struct FileSizeLimit {
+    explicit FileSizeLimit(long bytes) : handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        struct rlimit small = old;
+        if (bytes >= 0)
+            small.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old), std::signal(SIGXFSZ, handler); }
+    void (*handler)(int);
+    struct rlimit old {};
+};
+
 }  // namespace
 
 class DataFileTest : public QObject {
@@ -115,31 +130,34 @@ void DataFileTest::written_whole_with_crlf()
 
 void DataFileTest::failed_write_keeps_the_old_file()
 {
-    TestBench tb(TestBench::Link::None);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("keep.TXT");
-    put(path, "old contents");
-
-    // A folder that does not exist.
-    QVERIFY(!data_file::write_whole(dir.filePath("no/such/folder/x.TXT"), "new", "Sorry...."));
-    QCOMPARE(tb.prompts.calls.back().title, QString("Sorry...."));
-    QVERIFY(tb.prompts.boxes().back().startsWith("Error: "));
-    QVERIFY(tb.prompts.boxes().back().size() > 8);
-
-    // A full disk: writes past a file-size limit fail.
-    struct rlimit old_limit {};
-    getrlimit(RLIMIT_FSIZE, &old_limit);
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old_limit;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const QString big(200000, 'x');
-    const QString reason = data_file::write_whole_quiet(path, big);
-    setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
-    QVERIFY(!reason.isEmpty());
-    QCOMPARE(read_all(path), QByteArray("old contents"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.TXT"});
+    struct Case {
+        const char* name;
+        QString file;  // in the folder, which holds "keep.TXT"
+        long limit;    // file size limit, -1 none
+        int size;      // characters written
+    };
+    const QList<Case> cases = {
+        {"missing folder", "no/such/folder/x.TXT", -1, 3},
+        {"full disk, small text", "keep.TXT", 0, 40},  // fails only when the buffer is flushed
+        {"full disk, large text", "keep.TXT", 4096, 200000},
+    };
+    for (const Case& c : cases) {
+        TestBench tb(TestBench::Link::None);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("keep.TXT");
+        put(path, "old contents");
+        bool written = true;
+        {
+            const FileSizeLimit full(c.limit);
+            written = data_file::write_whole(dir.filePath(c.file), QString(c.size, 'x'), "Sorry....");
+        }
+        QVERIFY2(!written, c.name);
+        QCOMPARE(tb.prompts.calls.size(), std::size_t(1));
+        QCOMPARE(tb.prompts.calls.back().title, QString("Sorry...."));
+        QVERIFY2(tb.prompts.boxes().back().startsWith("Error: ") && tb.prompts.boxes().back().size() > 8, c.name);
+        QCOMPARE(read_all(path), QByteArray("old contents"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.TXT"});
+    }
 }
 
 void DataFileTest::page_without_printer_goes_to_a_pdf()
@@ -169,20 +187,46 @@ void DataFileTest::page_without_printer_goes_to_a_pdf()
     QVERIFY(setup.finish(page));
     QVERIFY(read_all(setup.pdf_path()).startsWith("%PDF"));
     QVERIFY(tb.prompts.boxes().isEmpty());
+
+    // Choosing that file again by its bare name asks before replacing it: No keeps the choice unmade.
+    tb.prompts.file_names = {dir.filePath("page"), dir.filePath("page")};
+    tb.prompts.answers = {Prompts::Answer::No, Prompts::Answer::Yes};
+    QVERIFY(!setup.setup());
+    QVERIFY(setup.setup());
+    QCOMPARE(tb.prompts.boxes(), QStringList({"page.pdf already exists.\r\nDo you want to replace it?",
+                                              "page.pdf already exists.\r\nDo you want to replace it?"}));
+    QCOMPARE(tb.prompts.calls.back().title, QString("Print to PDF file"));
 }
 
 void DataFileTest::page_that_cannot_be_written_says_so()
 {
-    TestBench tb(TestBench::Link::None);
-    PageSetup setup;
-    setup.has_printer = [] { return false; };
-    tb.prompts.file_names = {"/no/such/folder/page.pdf"};
-    Canvas page;
-    QVERIFY(setup.begin(page));
-    QVERIFY(!setup.finish(page));
-    QCOMPARE(tb.prompts.boxes(), QStringList{"Error: the file /no/such/folder/page.pdf could not be written."});
-    QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
+    QTemporaryDir dir;
+    put(dir.filePath("old.pdf"), "old page");
+    const QList<std::pair<QString, long>> cases = {{"/no/such/folder/page.pdf", -1}, {dir.filePath("old.pdf"), 0}};
+    for (const auto& [path, limit] : cases) {
+        TestBench tb(TestBench::Link::None);
+        PageSetup setup;
+        setup.has_printer = [] { return false; };
+        tb.prompts.file_names = {path};
+        Canvas page;
+        QVERIFY(setup.begin(page));
+        page.scale(0, 0, 100, 100);
+        page.line(10, 10, 90, 90);
+        bool printed = true;
+        {
+            const FileSizeLimit full(limit);
+            printed = setup.finish(page);
+        }
+        QVERIFY(!printed);
+        QCOMPARE(tb.prompts.boxes().size(), 1);
+        QVERIFY2(tb.prompts.boxes()[0].startsWith("Error: the file " + path + " could not be written: "),
+                 qPrintable(tb.prompts.boxes()[0]));
+        QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
+    }
+    QCOMPARE(read_all(dir.filePath("old.pdf")), QByteArray("old page"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.pdf"});
 
+    TestBench tb(TestBench::Link::None);
     PageSetup::fail("the graph's top and bottom are the same.");
     QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
 }

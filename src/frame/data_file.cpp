@@ -60,20 +60,26 @@ QString short_date_time_line(const QDateTime& now)
     return t.text();
 }
 
-QString with_txt(const QString& name)
+QString with_extension(const QString& name, const QString& extension)
 {
-    if (name.right(4).toUpper() == QLatin1String(".TXT"))
+    if (name.right(extension.size()).compare(extension, Qt::CaseInsensitive) == 0)
         return name;
-    return name + QStringLiteral(".TXT");
+    return name + extension;
 }
 
-QString ask_file_name(const QString& title)
+QString with_txt(const QString& name)
+{
+    return with_extension(name, QStringLiteral(".TXT"));
+}
+
+QString ask_save_name(const QString& title, const QString& filter, const QString& extension,
+                      const QString& initial_name)
 {
     Prompts& prompts = *platform().prompts;
-    const QString chosen = prompts.save_as(title, QStringLiteral("Text files (*.txt)"), QString());
+    const QString chosen = prompts.save_as(title, filter, initial_name);
     if (chosen.isEmpty())
         return QString();
-    const QString name = with_txt(chosen);
+    const QString name = with_extension(chosen, extension);
     if (name != chosen && QFileInfo::exists(name)) {
         const QString question = QFileInfo(name).fileName() + QStringLiteral(" already exists.\r\nDo you want to replace it?");
         if (prompts.message_box(question, Prompts::Buttons::YesNo, Prompts::Icon::Exclamation, title) !=
@@ -83,22 +89,67 @@ QString ask_file_name(const QString& title)
     return name;
 }
 
-QString write_whole_quiet(const QString& path, const QString& text)
+QString ask_file_name(const QString& title)
+{
+    return ask_save_name(title, QStringLiteral("Text files (*.txt)"), QStringLiteral(".TXT"));
+}
+
+QString ask_target(const QString& title, const QString& error_title)
+{
+    const QString name = ask_file_name(title);
+    if (name.isEmpty())
+        return QString();
+    const QString reason = cannot_write(name);
+    if (reason.isEmpty())
+        return name;
+    show_error(reason, error_title);
+    return QString();
+}
+
+namespace {
+
+// Never empty: an empty reason would read as success.
+QString reason_of(const QSaveFile& file)
+{
+    const QString reason = file.errorString();
+    return reason.isEmpty() ? QStringLiteral("the file could not be written.") : reason;
+}
+
+}  // namespace
+
+QString cannot_write(const QString& path)
+{
+    QSaveFile trial(path);
+    trial.setDirectWriteFallback(false);
+    if (!trial.open(QIODevice::WriteOnly))
+        return reason_of(trial);
+    // Never committed: its temporary file goes with it.
+    trial.cancelWriting();
+    return QString();
+}
+
+QString write_whole_quiet(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
     // Never fall back to writing the target in place: a failure must leave it as it was.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        return reason_of(file);
+    // A small text only sits in the buffer after write(), and commit() does not see a failed flush of it
+    // (a full disk would then replace the file with an empty one): flush and check before committing.
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        const QString reason = reason_of(file);
         file.cancelWriting();
         return reason;
     }
     if (!file.commit())
-        return file.errorString();
+        return reason_of(file);
     return QString();
+}
+
+QString write_whole_quiet(const QString& path, const QString& text)
+{
+    return write_whole_quiet(path, text.toUtf8());
 }
 
 bool write_whole(const QString& path, const QString& text, const QString& error_title)
@@ -106,9 +157,14 @@ bool write_whole(const QString& path, const QString& text, const QString& error_
     const QString reason = write_whole_quiet(path, text);
     if (reason.isEmpty())
         return true;
-    platform().prompts->message_box(QStringLiteral("Error: ") + reason, Prompts::Buttons::Ok, Prompts::Icon::None,
-                                    error_title);
+    show_error(reason, error_title);
     return false;
+}
+
+void show_error(const QString& reason, const QString& title)
+{
+    platform().prompts->message_box(QStringLiteral("Error: ") + reason, Prompts::Buttons::Ok, Prompts::Icon::None,
+                                    title);
 }
 
 }  // namespace data_file

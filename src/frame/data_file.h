@@ -31,18 +31,31 @@ QString date_time_lines(const QDateTime& now);
 // The desktop's short date TAB its short time, as one line.
 QString short_date_time_line(const QDateTime& now);
 
+// extension is appended unless the name already ends in it, in any case of letters.
+QString with_extension(const QString& name, const QString& extension);
 // ".TXT" is appended unless the name already ends in it, in any case of letters.
 QString with_txt(const QString& name);
 
-// Asks for the file to save: the Save As box with title, offering "*.txt". The name gets ".TXT" when it
-// lacks it; when that longer name names an existing file (which the box could not know), the user is
-// asked before it is replaced. Empty when the user cancels either box.
+// Asks for a file to write: the Save As box with title, filter and initial name. The name gets extension
+// when it lacks it; when that longer name names an existing file (which the box could not know), the
+// user is asked before it is replaced. Empty when the user cancels either box.
+QString ask_save_name(const QString& title, const QString& filter, const QString& extension,
+                      const QString& initial_name = QString());
+// The same for a data file: offering "*.txt", the name gets ".TXT".
 QString ask_file_name(const QString& title);
+// ask_file_name, then makes sure the file can be made there before anything more is asked or computed:
+// when it cannot, shows the error box titled error_title and gives an empty name.
+QString ask_target(const QString& title, const QString& error_title);
+// Why a file cannot be made at path (nothing is left behind by the trial); empty when it can.
+QString cannot_write(const QString& path);
 
 // Writes text (UTF-8) to path whole or not at all: an earlier file of that name stays untouched when
 // anything fails. On failure shows "Error: " and the reason in a box titled error_title; false then.
 bool write_whole(const QString& path, const QString& text, const QString& error_title);
 // The same without the box: the reason of a failure, empty on success.
 QString write_whole_quiet(const QString& path, const QString& text);
+QString write_whole_quiet(const QString& path, const QByteArray& bytes);
+// The "Error: " box: "Error: " and reason, titled title.
+void show_error(const QString& reason, const QString& title);
 
 }  // namespace data_file

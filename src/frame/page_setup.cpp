@@ -1,5 +1,6 @@
 #include "frame/page_setup.h"
 
+#include "frame/data_file.h"
 #include "platform/canvas.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
@@ -25,12 +26,10 @@ QPrinter& PageSetup::printer()
 
 bool PageSetup::ask_pdf_path()
 {
-    QString name = platform().prompts->save_as(QStringLiteral("Print to PDF file"),
-                                               QStringLiteral("PDF files (*.pdf)"), pdf_path_);
+    const QString name = data_file::ask_save_name(QStringLiteral("Print to PDF file"),
+                                                  QStringLiteral("PDF files (*.pdf)"), QStringLiteral(".pdf"), pdf_path_);
     if (name.isEmpty())
         return false;
-    if (!name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        name += QStringLiteral(".pdf");
     pdf_path_ = name;
     return true;
 }
@@ -62,17 +61,25 @@ bool PageSetup::begin(Canvas& page)
 bool PageSetup::finish(const Canvas& page)
 {
     QPrinter& p = printer();
+    if (p.outputFormat() == QPrinter::PdfFormat) {
+        // Drawn in memory and written whole: a file that cannot be written is told, and an older file of
+        // that name stays as it was.
+        const QString path = p.outputFileName();
+        const QByteArray pdf = canvas_printer::pdf(page, p);
+        const QString reason = pdf.isEmpty() ? QStringLiteral("the page could not be drawn.")
+                                             : data_file::write_whole_quiet(path, pdf);
+        if (reason.isEmpty())
+            return true;
+        fail(QStringLiteral("the file ") + path + QStringLiteral(" could not be written: ") + reason);
+        return false;
+    }
     if (canvas_printer::print(page, p))
         return true;
-    if (p.outputFormat() == QPrinter::PdfFormat)
-        fail(QStringLiteral("the file ") + p.outputFileName() + QStringLiteral(" could not be written."));
-    else
-        fail(QStringLiteral("the printer could not be started."));
+    fail(QStringLiteral("the printer could not print the page."));
     return false;
 }
 
 void PageSetup::fail(const QString& reason)
 {
-    platform().prompts->message_box(QStringLiteral("Error: ") + reason, Prompts::Buttons::Ok, Prompts::Icon::None,
-                                    QStringLiteral("Sorry..."));
+    data_file::show_error(reason, QStringLiteral("Sorry..."));
 }

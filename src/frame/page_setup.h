@@ -23,8 +23,9 @@ public:
     // Prepares page for drawing on the chosen printer (its text metrics are the printer's). With no
     // printer and no PDF file chosen yet, asks for one first. False when the user cancels.
     bool begin(Canvas& page);
-    // Sends the page to the printer (one page, then the end of the document). A printer that cannot be
-    // started gives the error box; false then.
+    // Sends the page to the printer (one page, then the end of the document), or writes it whole to the
+    // PDF file. A printer that cannot print it or a file that cannot be written gives the error box (an
+    // older file of that name is kept); false then.
     bool finish(const Canvas& page);
     // The "Error: " box of a failed print.
     static void fail(const QString& reason);

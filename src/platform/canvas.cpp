@@ -1,11 +1,13 @@
 #include "platform/canvas.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QResizeEvent>
@@ -518,14 +520,38 @@ void attach(Canvas& canvas, const QPrinter& printer)
     canvas.set_device(printer.pageRect(QPrinter::DevicePixel).size(), printer.resolution());
 }
 
-bool print(const Canvas& canvas, QPrinter& printer)
+namespace {
+
+bool draw_page(const Canvas& canvas, QPaintDevice& device, const QPrinter& layout)
 {
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return false;
-    const QRectF page(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
-    canvas.replay(painter, page);
+    canvas.replay(painter, QRectF(QPointF(0, 0), layout.pageRect(QPrinter::DevicePixel).size()));
     return painter.end();
+}
+
+}  // namespace
+
+bool print(const Canvas& canvas, QPrinter& printer)
+{
+    return draw_page(canvas, printer, printer) && printer.printerState() != QPrinter::Error;
+}
+
+QByteArray pdf(const Canvas& canvas, const QPrinter& printer)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(printer.resolution());
+        writer.setPageLayout(printer.pageLayout());
+        writer.setCreator(printer.creator());
+        writer.setTitle(printer.docName());
+        if (!draw_page(canvas, writer, printer))
+            return QByteArray();
+    }
+    return buffer.data();
 }
 
 }  // namespace canvas_printer

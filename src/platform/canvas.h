@@ -165,6 +165,10 @@ namespace canvas_printer {
 void prepare(QPrinter& printer, const QString& pdf_path);
 // Makes canvas measure text for the printer's page (its size in device pixels and resolution).
 void attach(Canvas& canvas, const QPrinter& printer);
-// Draws the canvas on one page and ends the document; false when the printer could not be started.
+// Draws the canvas on one page and ends the document; false when the printer could not be started or
+// reports an error after the page.
 bool print(const Canvas& canvas, QPrinter& printer);
+// The canvas as a one-page PDF document laid out as printer's page, in memory; empty when it could not be
+// drawn.
+QByteArray pdf(const Canvas& canvas, const QPrinter& printer);
 }
