@@ -520,10 +520,12 @@ void GsmTest::data_file_and_printed_page()
     QVERIFY(read(path).startsWith("TDMA Slot Data\r\n" + date + "\r\n\r\n\r\n\r\nSlots: \t2\r\n"));
     QVERIFY(read(path).endsWith("Slot\tAverage Power (dBm)\r\n1\t0\r\n2\t0\r\n"));
 
-    // A folder that does not exist: the "Error: " box under the program's name, nothing written.
+    // A folder that does not exist: the "Error: " box under the program's name before any comment is
+    // asked for, nothing written.
     tb.prompts.clear();
     tb.prompts.file_names = {dir.filePath("missing/slots.TXT")};
     w->menuSave->trigger();
+    QCOMPARE(tb.prompts.calls.size(), std::size_t(2));
     QCOMPARE(tb.prompts.boxes().size(), 1);
     QVERIFY(tb.prompts.boxes()[0].startsWith("Error: "));
     QCOMPARE(tb.prompts.calls.back().title, QString("Pelmora"));

@@ -343,8 +343,10 @@ void ProfileStatsTest::failed_save_says_so()
     // Cancel writes nothing and asks nothing more.
     w->SaveProfileGraph();
     QCOMPARE(tb.prompts.calls.size(), std::size_t(1));
+    // A file that cannot be made is told before the comment is asked for.
     tb.prompts.file_names = {"/no/such/folder/trace.txt"};
     w->SaveProfileGraph();
+    QCOMPARE(tb.prompts.calls.size(), std::size_t(3));
     QCOMPARE(tb.prompts.boxes().size(), 1);
     QVERIFY(tb.prompts.boxes()[0].startsWith("Error: "));
     QCOMPARE(tb.prompts.calls.back().title, QString("Sorry...."));

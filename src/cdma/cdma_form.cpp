@@ -811,7 +811,7 @@ void CDMA_Form::SaveStatsGraph()
         prompts().message_box(QStringLiteral("You have no statistics to save!"));
         return;
     }
-    const QString path = data_file::ask_file_name(QStringLiteral("Save Statistics"));
+    const QString path = data_file::ask_target(QStringLiteral("Save Statistics"), QStringLiteral("Sorry...."));
     if (path.isEmpty())
         return;
     // The whole range in view, as the saved rows are.

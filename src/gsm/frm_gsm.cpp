@@ -300,7 +300,7 @@ void frmGSM::menuAbout_Click()
 
 void frmGSM::menuSave_Click()
 {
-    const QString path = data_file::ask_file_name(QStringLiteral("Save TDMA Slot Data"));
+    const QString path = data_file::ask_target(QStringLiteral("Save TDMA Slot Data"), Prompts::default_title());
     if (path.isEmpty())
         return;
     const QString comment = prompts().input_box(

@@ -407,7 +407,7 @@ void graphtests::Stats_Graph_Zoom()
 
 void graphtests::SaveProfileGraph()
 {
-    const QString name = data_file::ask_file_name(QStringLiteral("Save Profile Data"));
+    const QString name = data_file::ask_target(QStringLiteral("Save Profile Data"), QStringLiteral("Sorry...."));
     if (name.isEmpty())
         return;
     const Hourglass hourglass;

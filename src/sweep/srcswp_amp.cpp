@@ -354,7 +354,7 @@ void srcswp::Save_Amp_test_button_Click()
         prompts().message_box(QStringLiteral("You have no graph to save!"));
         return;
     }
-    const QString path = data_file::ask_file_name(QStringLiteral("Save Graph Data"));
+    const QString path = data_file::ask_target(QStringLiteral("Save Graph Data"), QStringLiteral("Sorry...."));
     if (path.isEmpty()) {
         setWindowTitle(kCaption);
         return;

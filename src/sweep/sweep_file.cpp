@@ -40,7 +40,7 @@ private:
 
 void save_sweep_graph(QWidget* window, bool level_sweep, double left, double right, const float* trace)
 {
-    const QString path = data_file::ask_file_name(QStringLiteral("Save graph"));
+    const QString path = data_file::ask_target(QStringLiteral("Save graph"), QStringLiteral("Sorry..."));
     if (path.isEmpty())
         return;
     const SavingScope saving(window);
