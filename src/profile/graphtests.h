@@ -234,7 +234,6 @@ public:
     void PrintGraph();
     profile_stats::ProfileStats statistics;
     stats::StatsGraph stats_graph{stats::GraphRules::profile()};
-    std::vector<float> cdf_values = std::vector<float>(stats::kBucketCount, 0.0f);
     bool scale_busy = false;
     bool zoom_pending = false;
     bool dragging = false;
