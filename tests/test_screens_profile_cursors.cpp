@@ -3,6 +3,8 @@
 #include "frame/mode_registry.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
+#include "platform/canvas.h"
+#include "profile/cursor_model.h"
 #include "profile/graphtests.h"
 #include "profile/process_bar.h"
 #include "sim/sim_generator.h"
@@ -11,7 +13,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
@@ -56,6 +60,7 @@ class ScreensProfileCursorsTest : public QObject {
 private slots:
     void cursors_level_lines_and_figures();
     void progress_of_an_automatic_set_up();
+    void floating_labels_follow_the_graph();
 };
 
 void ScreensProfileCursorsTest::cursors_level_lines_and_figures()
@@ -111,6 +116,55 @@ void ScreensProfileCursorsTest::progress_of_an_automatic_set_up()
     tb.clock.on_yield = nullptr;
     QVERIFY(grabbed);
     QCOMPARE(w->capture_span_ms, 5.0f);
+    w->menuExit_Click();
+}
+
+void ScreensProfileCursorsTest::floating_labels_follow_the_graph()
+{
+    // Opened in the main window at its own size: the labels are placed once the window is laid out, and
+    // again at every size after.
+    TestBench tb(TestBench::Link::Gpib);
+    g().instruments_ok = true;
+    register_all_modes();
+    sorvdemo main;
+    main.show();
+    main.enter_mode(Mode::Profile);
+    QPointer<graphtests> w = qobject_cast<graphtests*>(main.open_mode_window());
+    QVERIFY(w);
+    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Step steps[] = {
+        {"open", [] {}},
+        {"wider", [&] {
+             main.resize(1280, 860);
+             sub->resize(1200, 760);
+         }},
+        {"cursor 2 at the right end", [&] {
+             w->cursor2_index = 196;
+             w->update_cursor_data();
+         }},
+        {"narrower", [&] { sub->resize(700, 560); }},
+        {"maximised", [&] { sub->showMaximized(); }},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QTest::qWait(20);
+        const int gw = w->graph->width();
+        const std::pair<QLabel*, int> labels[] = {{w->cur1_data, w->cursor1_index}, {w->cur2_data, w->cursor2_index}};
+        for (int k = 0; k < 2; ++k) {
+            const auto [label, index] = labels[k];
+            const double left = profile_cursors::label_left(index, label->width() * 200.0 / gw);
+            QVERIFY2(std::abs(label->x() - left * gw / 200) <= 1, step.name);
+            QVERIFY2(label->y() == 2 * k * label->height(), step.name);
+            QVERIFY2(label->x() >= 0 && label->x() + label->width() <= gw, step.name);
+        }
+        if (step.name == std::string("open") || step.name == std::string("narrower"))
+            QVERIFY(main.grab().toImage().save(output_path(QString("screen_profile_labels_%1.png").arg(step.name))));
+    }
     w->menuExit_Click();
 }
 

@@ -396,6 +396,8 @@ private:
     QWidget* build_cursor_moves();
     QWidget* build_pulse_page();
     void wire_cursor_controls();
+    // The floating cursor labels on the graph as it is laid out now (at every resize too).
+    void place_cursor_labels();
     // A request and its reply are one exchange: timer work that sends waits until it has ended.
     struct ExchangeScope {
         explicit ExchangeScope(bool& open) : open_(open) { open_ = true; }
