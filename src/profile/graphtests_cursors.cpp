@@ -529,6 +529,9 @@ void graphtests::Auto_Place_Cursors()
     update_gate_width();
     update_cursors();
     update_cursor_data();
+    // The figures shown are those between the cursors just placed, not the ones before.
+    cursor_readout();
+    Do_Pulse_Info();
     draw_graph();
 }
 
