@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPointer>
 #include <QProgressBar>
@@ -121,49 +120,30 @@ void ScreensProfileCursorsTest::progress_of_an_automatic_set_up()
 
 void ScreensProfileCursorsTest::floating_labels_follow_the_graph()
 {
-    // Opened in the main window at its own size: the labels are placed once the window is laid out, and
-    // again at every size after.
+    // Placed on the graph as laid out when the window opens, and again at every size after.
     TestBench tb(TestBench::Link::Gpib);
-    g().instruments_ok = true;
-    register_all_modes();
     sorvdemo main;
-    main.show();
-    main.enter_mode(Mode::Profile);
-    QPointer<graphtests> w = qobject_cast<graphtests*>(main.open_mode_window());
-    QVERIFY(w);
-    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    struct Step {
-        const char* name;
-        std::function<void()> act;
+    QPointer<graphtests> w = pulsing_window(main, tb);
+    QVERIFY(w && QTest::qWaitForWindowExposed(&main));
+    QWidget* sub = w->parentWidget();
+    const std::function<void()> steps[] = {
+        [] {},
+        [&] { sub->showNormal(), sub->resize(700, 560); },
+        [&] { w->cursor2_index = 196, w->update_cursor_data(); },
+        [&] { sub->resize(980, 700); },
     };
-    const Step steps[] = {
-        {"open", [] {}},
-        {"wider", [&] {
-             main.resize(1280, 860);
-             sub->resize(1200, 760);
-         }},
-        {"cursor 2 at the right end", [&] {
-             w->cursor2_index = 196;
-             w->update_cursor_data();
-         }},
-        {"narrower", [&] { sub->resize(700, 560); }},
-        {"maximised", [&] { sub->showMaximized(); }},
-    };
-    for (const Step& step : steps) {
-        step.act();
+    for (int step = 0; step < 4; ++step) {
+        steps[step]();
         QTest::qWait(20);
         const int gw = w->graph->width();
-        const std::pair<QLabel*, int> labels[] = {{w->cur1_data, w->cursor1_index}, {w->cur2_data, w->cursor2_index}};
-        for (int k = 0; k < 2; ++k) {
-            const auto [label, index] = labels[k];
+        for (auto [label, index, row] : {std::tuple{w->cur1_data, w->cursor1_index, 0},
+                                         std::tuple{w->cur2_data, w->cursor2_index, 2}}) {
             const double left = profile_cursors::label_left(index, label->width() * 200.0 / gw);
-            QVERIFY2(std::abs(label->x() - left * gw / 200) <= 1, step.name);
-            QVERIFY2(label->y() == 2 * k * label->height(), step.name);
-            QVERIFY2(label->x() >= 0 && label->x() + label->width() <= gw, step.name);
+            QVERIFY2(std::abs(label->x() - left * gw / 200) <= 1 && label->y() == row * label->height(),
+                     qPrintable(QString::number(step)));
+            QVERIFY(label->x() >= 0 && label->x() + label->width() <= gw);
         }
-        if (step.name == std::string("open") || step.name == std::string("narrower"))
-            QVERIFY(main.grab().toImage().save(output_path(QString("screen_profile_labels_%1.png").arg(step.name))));
+        QVERIFY(main.grab().toImage().save(output_path(QString("screen_profile_labels_%1.png").arg(step))));
     }
     w->menuExit_Click();
 }
