@@ -305,6 +305,10 @@ void ProfileCursorsTest::analysis_of_the_simulated_pulse_train()
     QCOMPARE(tb.meter_sent(), QStringList({"GTDLY  0ms", "GTGW  .375ms"}));
     QCOMPARE(w->cursor1_index, 0);
     QCOMPARE(w->cursor2_index, 15);
+    // ... and the figures are those between them, not the two-pulse hint left from before.
+    QVERIFY(w->Pulse_label->isHidden());
+    QCOMPARE(w->Pulse_duration_value->text(), QString("0.100"));
+    QCOMPARE(w->Time_diff_Data->text() + w->time_label->text(), QString("375.000us"));
     close(w);
 }
 
@@ -367,16 +371,17 @@ void ProfileCursorsTest::automatic_set_up_ends_cleanly_every_other_way()
         int silent_after;  // requests answered before the meter goes silent; -1 never
         int requests;
         QStringList boxes;
+        int cursor1, cursor2;  // the load's gate (0.005 ms, 0.0017 ms wide) in the span the search left
     };
     const QString none = "Auto Setup could not find any pulses";
     const Case cases[] = {
         // A steady signal gives the external trigger nothing: the first read times out.
-        {"cw", 1, false, -1, 1, {"Timed out (EABO) on Grabbing Graph data"}},
-        {"cw internal", 2, false, -1, 1, {"Timed out (EABO) on Grabbing Graph data"}},
+        {"cw", 1, false, -1, 1, {"Timed out (EABO) on Grabbing Graph data"}, 5, 7},
+        {"cw internal", 2, false, -1, 1, {"Timed out (EABO) on Grabbing Graph data"}, 5, 7},
         // The meter stops answering in the middle of the search.
-        {"time-out", 1, true, 2, 3, {"Timed out (EABO) on Grabbing Graph data"}},
+        {"time-out", 1, true, 2, 3, {"Timed out (EABO) on Grabbing Graph data"}, 1, 1},
         // Internal triggering on sensor B is not searched.
-        {"sensor B", 3, true, -1, 0, {none}},
+        {"sensor B", 3, true, -1, 0, {none}, 0, 0},
     };
     for (const Case& c : cases) {
         TestBench tb(TestBench::Link::Gpib);
@@ -402,6 +407,7 @@ void ProfileCursorsTest::automatic_set_up_ends_cleanly_every_other_way()
         QVERIFY2(w->menuBar()->isEnabled() && w->Auto_Setup->isEnabled(), c.name);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY2(!w->findChild<Process_bar*>(), c.name);
+        QVERIFY2(w->cursor1_index == c.cursor1 && w->cursor2_index == c.cursor2, c.name);
         close(w);
     }
 

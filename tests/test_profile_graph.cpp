@@ -1,5 +1,6 @@
 #include "platform/canvas.h"
 #include "profile/profile_graph.h"
+#include "profile/profile_page.h"
 
 #include <QImage>
 #include <QPainter>
@@ -11,6 +12,33 @@ class TestProfileGraph : public QObject {
     Q_OBJECT
 
 private slots:
+    void readout_lines_of_the_printed_page()
+    {
+        // Each TAB leaves a gap, and the parts after it start together on both lines.
+        const QStringList cases[] = {{"-12.345 dBm @ 0.000us", "-12.345 dBm @ 1.350ms"},
+                                     {"--.-- dBm @ 0.000us", "-120.345 dBm @ 100.000ms"},
+                                     {"-4.4 dBm @ 4.4us", "1.1 dBm @ 1.1ms"}};
+        const std::array<float, 200> points{};
+        for (const QStringList& readings : cases) {
+            Canvas c;
+            profile_page::Inputs in;
+            in.points = points.data();
+            in.cursor1_text = readings[0];
+            in.cursor2_text = readings[1];
+            QVERIFY(!profile_page::draw(c, in));
+            const auto span = [&](const char* start) {
+                for (const Canvas::Op& o : c.ops())
+                    if (o.kind == Canvas::Op::Print && o.text.startsWith(start))
+                        return std::pair{o.x1, o.x1 + c.text_width(o.text)};
+                return std::pair{0.0, 0.0};
+            };
+            const double tab = span("Delta Time").first;
+            QCOMPARE(span("Delta Pwr").first, tab);
+            const double end = std::max(span("Cursor  1").second, span("Cursor  2").second);
+            QVERIFY2(tab - end >= c.text_width(" "), qPrintable(readings[1]));
+        }
+    }
+
     void scale_of_the_graph()
     {
         Canvas c;

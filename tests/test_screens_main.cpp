@@ -1,5 +1,7 @@
 // Grabs the main window and the configuration window offscreen, for a person to look at.
 #include "frame/configure_form.h"
+#include "frame/mode_registry.h"
+#include "frame/mode_window.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "support/test_bench.h"
@@ -7,6 +9,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QtTest>
 
 static QString output_path(const QString& name)
@@ -20,6 +25,7 @@ class ScreensMainTest : public QObject {
 private slots:
     void main_window();
     void configuration_window();
+    void mode_window_larger_than_the_frame_is_reached_by_scrolling();
 };
 
 void ScreensMainTest::main_window()
@@ -49,6 +55,29 @@ void ScreensMainTest::configuration_window()
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QVERIFY(f.grab().toImage().save(output_path("screen_configure_form.png")));
     f.Cancel_button_Click();
+}
+
+void ScreensMainTest::mode_window_larger_than_the_frame_is_reached_by_scrolling()
+{
+    // At the frame's own size the source-sweep window is wider than it, the readout window is not.
+    for (const auto& [mode, wider] : {std::pair{Mode::SourceSweep, true}, std::pair{Mode::Readout, false}}) {
+        TestBench tb(TestBench::Link::Gpib);
+        g().instruments_ok = true;
+        register_all_modes();
+        sorvdemo main;
+        main.show();
+        main.enter_mode(mode);
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTest::qWait(20);
+        QMdiArea* area = main.mdi_area();
+        QScrollBar* bar = area->horizontalScrollBar();
+        QCOMPARE(bar->isVisible(), wider);
+        bar->setValue(bar->maximum());
+        QVERIFY(area->subWindowList().front()->geometry().right() < area->viewport()->width());
+        if (wider)
+            QVERIFY(main.grab().toImage().save(output_path("screen_main_sweep_scrolled.png")));
+        main.open_mode_window()->request_close();
+    }
 }
 
 QTEST_MAIN(ScreensMainTest)

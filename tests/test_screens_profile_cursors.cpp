@@ -3,6 +3,8 @@
 #include "frame/mode_registry.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
+#include "platform/canvas.h"
+#include "profile/cursor_model.h"
 #include "profile/graphtests.h"
 #include "profile/process_bar.h"
 #include "sim/sim_generator.h"
@@ -11,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
@@ -56,6 +59,7 @@ class ScreensProfileCursorsTest : public QObject {
 private slots:
     void cursors_level_lines_and_figures();
     void progress_of_an_automatic_set_up();
+    void floating_labels_follow_the_graph();
 };
 
 void ScreensProfileCursorsTest::cursors_level_lines_and_figures()
@@ -111,6 +115,36 @@ void ScreensProfileCursorsTest::progress_of_an_automatic_set_up()
     tb.clock.on_yield = nullptr;
     QVERIFY(grabbed);
     QCOMPARE(w->capture_span_ms, 5.0f);
+    w->menuExit_Click();
+}
+
+void ScreensProfileCursorsTest::floating_labels_follow_the_graph()
+{
+    // Placed on the graph as laid out when the window opens, and again at every size after.
+    TestBench tb(TestBench::Link::Gpib);
+    sorvdemo main;
+    QPointer<graphtests> w = pulsing_window(main, tb);
+    QVERIFY(w && QTest::qWaitForWindowExposed(&main));
+    QWidget* sub = w->parentWidget();
+    const std::function<void()> steps[] = {
+        [] {},
+        [&] { sub->showNormal(), sub->resize(700, 560); },
+        [&] { w->cursor2_index = 196, w->update_cursor_data(); },
+        [&] { sub->resize(980, 700); },
+    };
+    for (int step = 0; step < 4; ++step) {
+        steps[step]();
+        QTest::qWait(20);
+        const int gw = w->graph->width();
+        for (auto [label, index, row] : {std::tuple{w->cur1_data, w->cursor1_index, 0},
+                                         std::tuple{w->cur2_data, w->cursor2_index, 2}}) {
+            const double left = profile_cursors::label_left(index, label->width() * 200.0 / gw);
+            QVERIFY2(std::abs(label->x() - left * gw / 200) <= 1 && label->y() == row * label->height(),
+                     qPrintable(QString::number(step)));
+            QVERIFY(label->x() >= 0 && label->x() + label->width() <= gw);
+        }
+        QVERIFY(main.grab().toImage().save(output_path(QString("screen_profile_labels_%1.png").arg(step))));
+    }
     w->menuExit_Click();
 }
 

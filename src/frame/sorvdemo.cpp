@@ -37,6 +37,9 @@ public:
     explicit BackdropArea(QWidget* parent) : QMdiArea(parent), picture_(sorvdemo::background_picture())
     {
         setBackground(QColor(0x20, 0x2a, 0x38));
+        // A mode window larger than the frame stays within reach.
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
 
 protected:

@@ -72,6 +72,15 @@ double label_left(int index, double label_width_units)
     return index + 1;
 }
 
+QPoint label_corner(int which, int index, QSize label, int graph_width)
+{
+    if (graph_width <= 0)
+        return {0, 0};
+    const double per_unit = graph_width / 200.0;
+    const double left = label_left(index, label.width() / per_unit);
+    return {int(std::lround(left * per_unit)), which == 2 ? 2 * label.height() : 0};
+}
+
 int hit_target(double x, Pair cursors)
 {
     const int xi = numtext::cint(x);

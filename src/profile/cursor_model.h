@@ -1,5 +1,7 @@
 #pragma once
 #include <QColor>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 #include <optional>
 
@@ -41,6 +43,10 @@ ShownTime shown_time(double seconds);
 QString floating_label(bool valid, double dbm, double seconds);
 // Left edge of a floating label in graph units (0..200), for a label w units wide.
 double label_left(int index, double label_width_units);
+// Top-left corner in pixels of the floating label of cursor which (1 or 2) at index, on a graph
+// graph_width pixels wide: placed in graph units, its top at the plot's top, cursor 2's label two label
+// heights lower.
+QPoint label_corner(int which, int index, QSize label, int graph_width);
 
 // The cursor under the pointer at graph position x: 1 or 2 within one point of it, else 0.
 int hit_target(double x, Pair cursors);

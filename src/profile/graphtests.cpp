@@ -756,6 +756,7 @@ void graphtests::Form_Resize()
         right_x_axis->move(Label6->x() - right_x_axis->width() - 4, below);
         min_max_label->setGeometry(left + 90, below, std::max(0, right_x_axis->x() - left - 100), box_h);
         profile_graph::set_graph_scale(graph->canvas(), y_top, y_bottom);
+        place_cursor_labels();
     }
 
     // Statistics graph: the power boxes by its top and bottom edges with the shift buttons between them,

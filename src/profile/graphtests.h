@@ -234,7 +234,6 @@ public:
     void PrintGraph();
     profile_stats::ProfileStats statistics;
     stats::StatsGraph stats_graph{stats::GraphRules::profile()};
-    std::vector<float> cdf_values = std::vector<float>(stats::kBucketCount, 0.0f);
     bool scale_busy = false;
     bool zoom_pending = false;
     bool dragging = false;
@@ -397,6 +396,8 @@ private:
     QWidget* build_cursor_moves();
     QWidget* build_pulse_page();
     void wire_cursor_controls();
+    // The floating cursor labels on the graph as it is laid out now (at every resize too).
+    void place_cursor_labels();
     // A request and its reply are one exchange: timer work that sends waits until it has ended.
     struct ExchangeScope {
         explicit ExchangeScope(bool& open) : open_(open) { open_ = true; }

@@ -53,6 +53,10 @@ void graphtests::finish_auto_setup()
     close_process_bar();
     menuBar()->setEnabled(true);
     form_->setEnabled(true);
+    // Found or not, the span may have changed: the cursors follow it.
+    update_cursors();
+    update_cursor_data();
+    draw_graph();
 }
 
 void graphtests::AutoSetup()
@@ -126,9 +130,6 @@ void graphtests::AutoSetup()
         Do_Pulse_Info();
         draw_graph();
         Auto_Place_Cursors();
-        // The cursors have moved: analyse and draw again between them.
-        Do_Pulse_Info();
-        draw_graph();
         return;
     }
     close_process_bar();

@@ -228,17 +228,20 @@ void graphtests::update_cursor_data()
     cur2_data->setText(profile_cursors::floating_label(valid2, valid2 ? reading(cursor2_index) : 0, t2));
     Pwr_diff_data->setText(valid1 && valid2 ? numtext::format(reading(cursor2_index) - reading(cursor1_index), kPower)
                                             : QString());
-    // Each label just right of its cursor, or left of it near the right edge; cursor 2's two lines lower.
-    const double per_unit = graph->width() / 200.0;
-    int row = 0;
+    place_cursor_labels();
+    cur1_data->show();
+    cur2_data->show();
+    yield_after_readout(*this);
+}
+
+void graphtests::place_cursor_labels()
+{
+    // From the graph's size as laid out now: called again whenever the graph is resized.
+    int which = 1;
     for (auto [label, index] : {std::pair{cur1_data, cursor1_index}, std::pair{cur2_data, cursor2_index}}) {
         label->adjustSize();
-        const double left = profile_cursors::label_left(index, label->width() / per_unit);
-        label->move(int(std::lround(left * per_unit)), row * 2 * label->height());
-        label->show();
-        ++row;
+        label->move(profile_cursors::label_corner(which++, index, label->size(), graph->width()));
     }
-    yield_after_readout(*this);
 }
 
 void graphtests::cursor_readout()
@@ -526,6 +529,9 @@ void graphtests::Auto_Place_Cursors()
     update_gate_width();
     update_cursors();
     update_cursor_data();
+    // The figures shown are those between the cursors just placed, not the ones before.
+    cursor_readout();
+    Do_Pulse_Info();
     draw_graph();
 }
 

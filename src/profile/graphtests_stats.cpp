@@ -240,7 +240,7 @@ void graphtests::Draw_Stats_Graph(Canvas& target)
 {
     if (SSTab1->currentIndex() < 5 || scale_busy)
         return;
-    stats::draw_graph(target, statistics.histogram, stats_graph, &cdf_values);
+    stats::draw_graph(target, statistics.histogram, stats_graph);
     update_on_screen();
     update_stats_cursor_readout();
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace profile_page {
 
@@ -19,19 +20,31 @@ void print_centred(Canvas& c, const QString& text, double x, double y)
     c.print(text);
 }
 
-// Text from (x, y) with each TAB moving on to the next column of 14 character widths (the page places
-// the parts itself so that every printer back end shows them alike).
-void print_columns(Canvas& c, const QString& text, double x, double y)
+// Lines from (x, y) downwards, one text height apart, each TAB moving on to the next column of 14
+// character widths at least a space past the text before it on every line, so that the parts after a
+// TAB start together (the page places the parts itself so that every printer back end shows them alike).
+void print_columns(Canvas& c, const QStringList& lines, double x, double y)
 {
     const double column = c.text_width(QStringLiteral("n")) * 14;
+    const double space = c.text_width(QStringLiteral(" "));
+    std::vector<QStringList> parts;
+    for (const QString& line : lines)
+        parts.push_back(line.split(QLatin1Char('\t')));
     double at = x;
-    const QStringList parts = text.split(QLatin1Char('\t'));
-    for (int i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            at = x + (std::floor((at - x) / column) + 1) * column;
-        c.set_current(at, y);
-        c.print(parts[i]);
-        at += c.text_width(parts[i]);
+    for (int k = 0;; ++k) {
+        double end = at;
+        bool any = false;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (k >= parts[i].size())
+                continue;
+            any = true;
+            c.set_current(at, y + c.y_down() * double(i) * c.text_height());
+            c.print(parts[i][k]);
+            end = std::max(end, at + c.text_width(parts[i][k]));
+        }
+        if (!any)
+            break;
+        at = x + std::ceil((end + space - x) / column) * column;
     }
 }
 
@@ -103,12 +116,12 @@ std::optional<QString> draw(Canvas& c, const Inputs& in)
     }
     c.set_draw_style(Canvas::DrawStyle::Solid);
 
-    print_columns(c, QStringLiteral("Cursor  1: ") + in.cursor1_text + QLatin1Char('\t') + QStringLiteral("Delta Time: ") +
-                         in.delta_time + in.time_unit,
+    print_columns(c,
+                  {QStringLiteral("Cursor  1: ") + in.cursor1_text + QLatin1Char('\t') + QStringLiteral("Delta Time: ") +
+                       in.delta_time + in.time_unit,
+                   QStringLiteral("Cursor  2: ") + in.cursor2_text + QLatin1Char('\t') + QStringLiteral("Delta Pwr: ") +
+                       in.delta_power + QStringLiteral("dB")},
                   0, bottom - 2 * th);
-    print_columns(c, QStringLiteral("Cursor  2: ") + in.cursor2_text + QLatin1Char('\t') + QStringLiteral("Delta Pwr: ") +
-                         in.delta_power + QStringLiteral("dB"),
-                  0, bottom - 3 * th);
 
     // The comment in large type across the top of the page.
     const QFont normal = c.font();
