@@ -144,20 +144,15 @@ private slots:
     {
         QFETCH(bool, modem);
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
         const QString carrier_path = dir.filePath(QStringLiteral("carrier"));
-        QStringList args{QStringLiteral("--model"), QStringLiteral("RQ5811K"), QStringLiteral("--dial-ms"),
-                         QStringLiteral("300"), QStringLiteral("--carrier-file"), carrier_path};
-        if (modem)
-            args << QStringLiteral("--modem");
-        SimProcess sim(args);
-        QVERIFY2(!sim.device().isEmpty(), "no device printed");
+        SimProcess sim({modem ? QStringLiteral("--modem") : QStringLiteral("--fast"), QStringLiteral("--model"),
+                        QStringLiteral("RQ5811K"), QStringLiteral("--dial-ms"), QStringLiteral("300"),
+                        QStringLiteral("--carrier-file"), carrier_path});
         for (int open = 1; open <= 3; ++open) {
             {
                 Program program(sim.device());
                 program.port.carrier_probe = carrier_file_probe(carrier_path);
-                QString error;
-                QVERIFY2(program.port.open(&error, nullptr), qPrintable(QString::number(open) + ": " + error));
+                QVERIFY2(program.port.open(nullptr, nullptr), qPrintable(QString::number(open)));
                 if (modem) {
                     vbib32::Send(0, meter_address, "ATD 5551234");
                     QVERIFY(program.wait_for([&] { return program.port.carrier_detect(); }, 5000));
@@ -169,7 +164,6 @@ private slots:
             }
             // Closing the port hangs up.
             QTRY_COMPARE_WITH_TIMEOUT(read_file(carrier_path), QStringLiteral("0"), 5000);
-            QTest::qWait(100);
         }
         QVERIFY(!sim.finished(200));
     }
