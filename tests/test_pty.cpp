@@ -129,9 +129,43 @@ private slots:
             // A second exchange on the same port.
             QCOMPARE(program.identity(), QStringLiteral("TOLMARE,RQ5811K,101507,2.02"));
         }
-        // The port is closed: the tool ends by itself.
-        QVERIFY(sim.finished(5000));
-        QCOMPARE(sim.exit_code(), 0);
+    }
+
+    void serves_every_open_until_stopped_data()
+    {
+        QTest::addColumn<bool>("modem");
+        QTest::newRow("direct line") << false;
+        QTest::newRow("behind the modem") << true;
+    }
+
+    // The program closes its port after a failed check, at Exit and on OK in the configuration window;
+    // the same device answers every open after that, until the tool is stopped.
+    void serves_every_open_until_stopped()
+    {
+        QFETCH(bool, modem);
+        QTemporaryDir dir;
+        const QString carrier_path = dir.filePath(QStringLiteral("carrier"));
+        SimProcess sim({modem ? QStringLiteral("--modem") : QStringLiteral("--fast"), QStringLiteral("--model"),
+                        QStringLiteral("RQ5811K"), QStringLiteral("--dial-ms"), QStringLiteral("300"),
+                        QStringLiteral("--carrier-file"), carrier_path});
+        for (int open = 1; open <= 3; ++open) {
+            {
+                Program program(sim.device());
+                program.port.carrier_probe = carrier_file_probe(carrier_path);
+                QVERIFY2(program.port.open(nullptr, nullptr), qPrintable(QString::number(open)));
+                if (modem) {
+                    vbib32::Send(0, meter_address, "ATD 5551234");
+                    QVERIFY(program.wait_for([&] { return program.port.carrier_detect(); }, 5000));
+                    program.clock.sleep_ms(200);
+                    program.port.discard_input();
+                }
+                QVERIFY2(program.identity().startsWith(QStringLiteral("TOLMARE,RQ5811K,")),
+                         qPrintable(QString::number(open)));
+            }
+            // Closing the port hangs up.
+            QTRY_COMPARE_WITH_TIMEOUT(read_file(carrier_path), QStringLiteral("0"), 5000);
+        }
+        QVERIFY(!sim.finished(200));
     }
 
     void modem_carrier_through_a_file()
@@ -161,8 +195,7 @@ private slots:
             program.port.write("+++");
             program.clock.sleep_ms(100);
         }
-        QVERIFY(sim.finished(5000));
-        QCOMPARE(read_file(carrier_path), QStringLiteral("0"));
+        QTRY_COMPARE_WITH_TIMEOUT(read_file(carrier_path), QStringLiteral("0"), 5000);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "sim/generator_signal.h"
 #include "sim/meter_profile.h"
+#include "sim/meter_readout.h"
 #include "sim/sim_bench.h"
 #include "sim/sim_generator.h"
 #include "sim/sim_meter.h"
@@ -31,11 +32,11 @@ GeneratorSignal pulse_train()
 // A bench on its own clock with the meter in profile mode and no noise.
 struct Bench {
     VirtualClock clock;
-    SimBench bench{clock};
+    SimBench bench;
     SimMeter& meter = bench.meter();
     SimGenerator& generator = bench.generator();
 
-    Bench()
+    explicit Bench(const BenchDescription& description = {}) : bench(clock, description)
     {
         meter.numbers[sim_profile::kNoiseDb] = 0;
         meter.numbers[sim_profile::kFloorNoiseDb] = 0;
@@ -87,6 +88,8 @@ private slots:
     void long_spans_show_the_envelope();
     void floor_noise_adds_as_power();
     void automatic_scale_rule();
+    void standing_signal_is_the_readouts_data();
+    void standing_signal_is_the_readouts();
 };
 
 void SimProfileTest::pulse_edges_are_linear_in_db()
@@ -497,3 +500,34 @@ void SimProfileTest::automatic_scale_rule()
 
 QTEST_APPLESS_MAIN(SimProfileTest)
 #include "test_sim_profile.moc"
+
+void SimProfileTest::standing_signal_is_the_readouts_data()
+{
+    QTest::addColumn<bool>("pulsed");
+    QTest::addColumn<QString>("channel");
+    QTest::newRow("CW, A") << false << "A";
+    QTest::newRow("CW, B") << false << "B";
+    QTest::newRow("pulsed, A") << true << "A";
+    QTest::newRow("pulsed, B") << true << "B";
+}
+
+void SimProfileTest::standing_signal_is_the_readouts()
+{
+    // No program drives the generator (a serial line): the traces show what the readout reads.
+    QFETCH(bool, pulsed);
+    QFETCH(QString, channel);
+    BenchDescription d;
+    d.tdma_frame = true;
+    Bench b(d);
+    b.bench.set_standing_signal({pulsed, 1.0, 0.1});
+    b.meter.receive_message(("CHCFG 1, " + channel).toLatin1());
+    const qint32 reading = db(sim_readout::channel_value(b.meter, channel));
+    const auto trace = b.trace().value();
+    const auto [lo, hi] = std::minmax_element(trace.begin(), trace.end());
+    QCOMPARE(*hi, reading);
+    QCOMPARE(*lo == reading, !pulsed);
+    // The external trigger: the pulse sync when pulsed, else the TDMA frame (slot 0 at -5 dBm on A).
+    b.meter.receive_message("CHCFG 1, A;GTSRC EXTTTL;GRPRD 4.6ms");
+    const auto t = b.trace().value();
+    QCOMPARE(*std::max_element(t.begin(), t.end()), pulsed ? db(-10) : db(-5));
+}

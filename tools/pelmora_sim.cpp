@@ -1,6 +1,10 @@
 // pelmora-sim: the simulated meter (optionally behind the Hayes modem) on a pseudo-terminal, in real
 // time, so that the program's real serial path can be pointed at it. The first line of output names
-// the device: "PTY /dev/pts/N".
+// the device: "PTY /dev/pts/N". It serves until it is stopped, however often the program opens and
+// closes the port: the master side stays open, so the device stays valid between the program's opens.
+//
+// No program drives the generator over a serial line, so it stands on the signal the readout reports
+// (CW, or pulsed with --pulsed), and the bench's TDMA frame drives the external trigger input.
 //
 // By default the meter keeps its modelled timing (9600 baud line, reply latencies) and the loop looks at
 // the line every 5 ms. --fast drops all of that so that what is left to measure is the program.
@@ -73,8 +77,9 @@ int open_pty(QByteArray& slave_path)
         return -1;
     }
     slave_path = name;
-    // Raw on the slave: no CR/LF translation, no echo, no signals. Opening and closing the slave once
-    // also puts the master in its hung-up state, which tells us when the program has opened it.
+    // Raw on the slave: no CR/LF translation, no echo, no signals; the settings outlast the program's
+    // closes as long as the master is open. Opening and closing the slave once also puts the master in
+    // its hung-up state, which tells us when the program has opened it.
     const int slave = ::open(name, O_RDWR | O_NOCTTY);
     if (slave >= 0) {
         termios tio{};
@@ -99,42 +104,67 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("pelmora-sim"));
 
     BenchDescription bench_description;
+    bench_description.tdma_frame = true;
+    const StandingSignal standing;
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Serves the simulated power meter on a pseudo-terminal; the first line printed names it."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Serves the simulated power meter on a pseudo-terminal; the first line printed names it "
+        "(\"PTY /dev/pts/N\"). It keeps serving, however often the port is opened and closed, until it is "
+        "stopped (Ctrl-C, SIGINT or SIGTERM).\n"
+        "Its generator stands on the signal the readout reports (sensor A -10 dBm, B -13 dBm), CW unless "
+        "--pulsed; a TDMA frame (8 slots of 575 us) drives the external trigger and sensor A, for the GSM "
+        "window, whenever the generator does not pulse."));
     parser.addHelpOption();
+    // An option with a value, its default shown in the help.
+    const auto valued = [](const char* name, const QString& text, const char* value_name, const QString& fallback) {
+        return QCommandLineOption(QLatin1String(name), text + QStringLiteral(" (default: ") + fallback + u')' + u'.',
+                                  QLatin1String(value_name), fallback);
+    };
     const QCommandLineOption modem_opt(QStringLiteral("modem"), QStringLiteral("Serve the meter behind a Hayes modem."));
     const QCommandLineOption carrier_opt(QStringLiteral("carrier-file"),
-                                         QStringLiteral("Write 1 or 0 to this file whenever the carrier changes."),
+                                         QStringLiteral("Write 1 or 0 to this file whenever the modem's carrier changes "
+                                                        "(0 at the start)."),
                                          QStringLiteral("path"));
-    const QCommandLineOption seconds_opt(QStringLiteral("seconds"), QStringLiteral("Stop after this many seconds."),
-                                         QStringLiteral("n"), QStringLiteral("600"));
-    const QCommandLineOption maker_opt(QStringLiteral("maker"), QStringLiteral("Maker in the identity."),
-                                       QStringLiteral("text"), bench_description.maker);
-    const QCommandLineOption model_opt(QStringLiteral("model"), QStringLiteral("Meter model."), QStringLiteral("text"),
-                                       bench_description.model);
-    const QCommandLineOption version_opt(QStringLiteral("version"), QStringLiteral("Meter software version."),
-                                         QStringLiteral("text"), bench_description.software_version);
-    const QCommandLineOption serial_opt(QStringLiteral("serial-number"), QStringLiteral("Meter serial number."),
-                                        QStringLiteral("text"), bench_description.serial_number);
-    const QCommandLineOption address_opt(QStringLiteral("address"), QStringLiteral("Meter bus address."),
-                                         QStringLiteral("n"), QString::number(bench_description.meter_address));
-    const QCommandLineOption phone_opt(QStringLiteral("phone"), QStringLiteral("Number that reaches the meter."),
-                                       QStringLiteral("number"), bench_description.phone_number);
-    const QCommandLineOption seed_opt(QStringLiteral("seed"), QStringLiteral("Seed of the noise sources."),
-                                      QStringLiteral("n"), QString::number(bench_description.seed));
+    const QCommandLineOption dial_opt =
+        valued("dial-ms", QStringLiteral("Time the modem takes to connect, in ms"), "ms", QStringLiteral("15000"));
+    const QCommandLineOption connected_opt(
+        QStringLiteral("connected"),
+        QStringLiteral("Start with the modem connected (a call left over); implies --modem."));
+    const QCommandLineOption phone_opt =
+        valued("phone", QStringLiteral("Number that reaches the meter through the modem"), "number",
+               bench_description.phone_number);
+    const QCommandLineOption maker_opt =
+        valued("maker", QStringLiteral("Maker in the identity"), "text", bench_description.maker);
+    const QCommandLineOption model_opt =
+        valued("model", QStringLiteral("Meter model (RQ581xK for a modem link)"), "text", bench_description.model);
+    const QCommandLineOption version_opt = valued("version", QStringLiteral("Meter software version"), "text",
+                                                  bench_description.software_version);
+    const QCommandLineOption serial_opt = valued("serial-number", QStringLiteral("Meter serial number"), "text",
+                                                 bench_description.serial_number);
+    const QCommandLineOption address_opt = valued("address", QStringLiteral("Meter bus address"), "n",
+                                                  QString::number(bench_description.meter_address));
     const QCommandLineOption no_sensor_b_opt(QStringLiteral("no-sensor-b"), QStringLiteral("No sensor on input B."));
-    const QCommandLineOption dial_opt(QStringLiteral("dial-ms"), QStringLiteral("Time the modem takes to connect."),
-                                      QStringLiteral("ms"), QStringLiteral("15000"));
-    const QCommandLineOption connected_opt(QStringLiteral("connected"),
-                                           QStringLiteral("Start with the modem connected (a call left over)."));
+    const QCommandLineOption pulsed_opt(
+        QStringLiteral("pulsed"),
+        QStringLiteral("Pulse the generator's signal; its pulse sync then drives the external trigger instead of "
+                       "the TDMA frame."));
+    const QCommandLineOption period_opt = valued("pulse-period", QStringLiteral("Pulse period with --pulsed, in ms"),
+                                                 "ms", QString::number(standing.period_ms));
+    const QCommandLineOption width_opt = valued("pulse-width", QStringLiteral("Pulse width with --pulsed, in ms"), "ms",
+                                                QString::number(standing.width_ms));
+    const QCommandLineOption seed_opt =
+        valued("seed", QStringLiteral("Seed of the noise sources"), "n", QString::number(bench_description.seed));
     const QCommandLineOption fast_opt(
         QStringLiteral("fast"),
         QStringLiteral("Answer as quickly as possible: no line time (meter and modem), no reply or reading latency, "
                        "and the line looked at every 1 ms instead of every 5 ms. The modem's dial time stays "
                        "as --dial-ms sets it."));
-    parser.addOptions({modem_opt, carrier_opt, seconds_opt, maker_opt, model_opt, version_opt, serial_opt, address_opt,
-                       phone_opt, seed_opt, no_sensor_b_opt, dial_opt, connected_opt, fast_opt});
+    const QCommandLineOption seconds_opt(
+        QStringLiteral("seconds"), QStringLiteral("Stop after this many seconds (default: serve until stopped)."),
+        QStringLiteral("n"));
+    parser.addOptions({modem_opt, carrier_opt, dial_opt, connected_opt, phone_opt, maker_opt, model_opt, version_opt,
+                       serial_opt, address_opt, no_sensor_b_opt, pulsed_opt, period_opt, width_opt, seed_opt, fast_opt,
+                       seconds_opt});
     parser.process(app);
 
     bool ok = true;
@@ -147,7 +177,15 @@ int main(int argc, char** argv)
         }
         return v;
     };
-    const double seconds = number(seconds_opt);
+    const double seconds = parser.isSet(seconds_opt) ? number(seconds_opt) : 0.0;
+    StandingSignal signal;
+    signal.pulsed = parser.isSet(pulsed_opt);
+    signal.period_ms = number(period_opt);
+    signal.width_ms = number(width_opt);
+    if (ok && !(signal.period_ms > 0)) {
+        std::fprintf(stderr, "pelmora-sim: the pulse period must be above 0\n");
+        ok = false;
+    }
     const double dial_ms = number(dial_opt);
     bench_description.maker = parser.value(maker_opt);
     bench_description.model = parser.value(model_opt);
@@ -172,6 +210,7 @@ int main(int argc, char** argv)
 
     RealClock clock;
     SimBench bench(clock, bench_description);
+    bench.set_standing_signal(signal);
     SimModem& modem = bench.modem();
     modem.dial_ms = dial_ms;
     if (fast) {
@@ -195,12 +234,22 @@ int main(int argc, char** argv)
     std::printf("PTY %s\n", slave_path.constData());
     std::fflush(stdout);
 
-    const qint64 deadline_us = clock.now_us() + qint64(seconds * 1e6);
-    bool program_seen = false;
+    const qint64 deadline_us = seconds > 0 ? clock.now_us() + qint64(seconds * 1e6) : -1;
+    bool program_there = false;
     QByteArray to_program;
     char buffer[4096];
+    // The program has closed its side: what it wrote last still reaches the line, then the session ends
+    // and the tool waits for the next open.
+    const auto program_gone = [&] {
+        ssize_t n;
+        while ((n = ::read(master, buffer, sizeof buffer)) > 0)
+            endpoint.receive_from_host(QByteArray(buffer, int(n)));
+        endpoint.host_closed();
+        to_program.clear();
+        program_there = false;
+    };
     int exit_code = 0;
-    while (!stop_requested && clock.now_us() < deadline_us) {
+    while (!stop_requested && (deadline_us < 0 || clock.now_us() < deadline_us)) {
         pollfd pfd{master, short(POLLIN | (to_program.isEmpty() ? 0 : POLLOUT)), 0};
         // The program's bytes wake the poll at once; the timeout only bounds how late a reply that
         // becomes ready later (modelled latency, line time) goes out.
@@ -213,14 +262,14 @@ int main(int argc, char** argv)
             break;
         }
         if (pfd.revents & POLLHUP) {
-            // Nobody holds the other side: either the program has not opened it yet, or it has gone.
-            if (program_seen)
-                break;
+            // Nobody holds the other side: the program has not opened it yet, or has closed it.
+            if (program_there)
+                program_gone();
             nap_ms(20);
             continue;
         }
-        if (!program_seen) {
-            program_seen = true;
+        if (!program_there) {
+            program_there = true;
             endpoint.host_opened();
         }
         if (pfd.revents & POLLIN) {
@@ -228,7 +277,8 @@ int main(int argc, char** argv)
             if (n > 0) {
                 endpoint.receive_from_host(QByteArray(buffer, int(n)));
             } else if (n < 0 && errno == EIO) {
-                break;
+                program_gone();
+                continue;
             }
         }
         to_program += endpoint.take_available();
@@ -238,7 +288,7 @@ int main(int argc, char** argv)
                 to_program.remove(0, int(n));
         }
     }
-    if (program_seen)
+    if (program_there)
         endpoint.host_closed();
     ::close(master);
     return exit_code;

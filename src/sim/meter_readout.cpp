@@ -77,8 +77,12 @@ double sensor_level_dbm(const SimMeter& meter, const QString& sensor)
         return kMissingSensorDbm;
     if (s == QLatin1String("A") && meter.value(QStringLiteral("RFCAL")).toUpper() == QLatin1String("ON"))
         return kCalibratorDbm + meter.zero_offset_db(s);
-    const double level = s == QLatin1String("A") ? number(meter, kLevelA, -10.0) : number(meter, kLevelB, -13.0);
-    return level + meter.zero_offset_db(s);
+    return cw_level_dbm(meter, s) + meter.zero_offset_db(s);
+}
+
+double cw_level_dbm(const SimMeter& meter, const QString& sensor)
+{
+    return sensor.toUpper() == QLatin1String("A") ? number(meter, kLevelA, -10.0) : number(meter, kLevelB, -13.0);
 }
 
 int averages(const SimMeter& meter, const QString& sensor)

@@ -42,6 +42,8 @@ inline const QString kPrfHz = QStringLiteral("readout.prf_hz");                 
 constexpr double kMissingSensorDbm = -100.0;
 constexpr double kCalibratorDbm = 0.0;
 
+// The bench's CW level at a sensor ("A" or "B"), before the input's zero offset, in dBm.
+double cw_level_dbm(const SimMeter& meter, const QString& sensor);
 // Noise-free level a sensor ("A" or "B") presents, in dBm.
 double sensor_level_dbm(const SimMeter& meter, const QString& sensor);
 // Averaging count in force for a sensor.

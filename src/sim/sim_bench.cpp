@@ -1,5 +1,7 @@
 #include "sim/sim_bench.h"
 
+#include "sim/meter_profile.h"
+#include "sim/meter_readout.h"
 #include "sim/sim_generator.h"
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
@@ -25,3 +27,17 @@ SimBench::~SimBench() = default;
 SerialEndpoint& SimBench::direct_line() { return *serial_meter_; }
 
 SerialEndpoint& SimBench::modem_line() { return *modem_; }
+
+void SimBench::set_standing_signal(const StandingSignal& signal)
+{
+    const double level_a = sim_readout::cw_level_dbm(*meter_, QStringLiteral("A"));
+    meter_->numbers[sim_profile::kBBelowA] = level_a - sim_readout::cw_level_dbm(*meter_, QStringLiteral("B"));
+    const double level = level_a + meter_->numbers.value(sim_profile::kPathLossA);
+    QByteArray settings = "RF1; L1 " + QByteArray::number(level) + " DM; ";
+    if (signal.pulsed)
+        settings += "PER " + QByteArray::number(signal.period_ms) + " MS; PW " + QByteArray::number(signal.width_ms) +
+                    " MS; IP";
+    else
+        settings += "P0";
+    generator_->receive_message(settings);
+}

@@ -12,6 +12,14 @@ class SimSerialMeter;
 class SimModem;
 class SerialEndpoint;
 
+// What the generator gives when no program drives it (the meter alone on a serial line): its RF on at
+// the level that brings sensor A to the readout's level, CW or pulsed.
+struct StandingSignal {
+    bool pulsed = false;
+    double period_ms = 1.0;
+    double width_ms = 0.1;
+};
+
 // The whole simulated bench on one clock: meter and generator on a simulated GPIB bus, the same meter
 // behind a serial endpoint, and a Hayes modem in front of that endpoint.
 class SimBench {
@@ -31,6 +39,10 @@ public:
     // What a serial port is plugged into: the meter directly, or the modem.
     SerialEndpoint& direct_line();
     SerialEndpoint& modem_line();
+
+    // Sets the generator to the standing signal, and sensor B as far below A in traces as in readings,
+    // so that traces show the signal the readings report.
+    void set_standing_signal(const StandingSignal& signal);
 
 private:
     Clock& clock_;
