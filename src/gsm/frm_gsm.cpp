@@ -306,8 +306,11 @@ void frmGSM::menuSave_Click()
     const QString comment = prompts().input_box(
         QStringLiteral("Enter comment for this data.\r\nPress cancel for no comment"), Prompts::default_title(),
         gsm::default_comment(frame));
-    const QString date = QLocale::system().toString(clk().date_time().date(), QLocale::ShortFormat);
-    data_file::write_whole(path, gsm::data_file_text(frame, slot_average, date, comment), Prompts::default_title());
+    // The desktop's own forms: the system's unless the program was given another.
+    const QLocale desktop;
+    const QString date = desktop.toString(clk().date_time().date(), QLocale::ShortFormat);
+    const QString text = gsm::data_file_text(frame, slot_average, date, comment, desktop.decimalPoint());
+    data_file::write_whole(path, text, Prompts::default_title());
 }
 
 void frmGSM::menuPrintSetup_Click() { printing_->page_setup.setup(); }
