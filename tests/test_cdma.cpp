@@ -162,6 +162,8 @@ void CdmaTest::setup_and_leaving_sequences()
     QVERIFY(w->menuStatsDisplay[0]->isChecked() && !w->menuStop->isEnabled() && !w->Peak_Reset_Button->isEnabled());
     QCOMPARE(summary(w), QStringList({"0", "N/A", "N/A", "N/A", "N/A"}));
     QCOMPARE(w->Stats_Time_label->text(), QString("N/A"));
+    for (const QLabel* unit : w->findChildren<QLabel*>())
+        QVERIFY(unit->text() != "dB");  // the crest factors show no unit
     QCOMPARE(w->menuChangeBucket->text(), QString("Change Bucket Size (0.01)"));
     QCOMPARE(w->Stats_Y_readout->text(), QString("20.000 dBm"));
     QCOMPARE(w->stats_X_readout->text(), QString("N/A"));
@@ -679,6 +681,25 @@ void CdmaTest::printed_page()
           "20.00", "-20.00", "dBm", "0%", "100%"})
         QVERIFY2(page.contains(QLatin1String(expected)), expected);
     QVERIFY(page.contains("87.50%"));
+
+    // The share axis's ticks end above the first summary line, half a text height under the graph, on
+    // a portrait and a landscape page.
+    for (const QSizeF device : {QSizeF(2550, 3300), QSizeF(4960, 3508)}) {
+        Canvas sheet;
+        sheet.set_device(device, 300);
+        cdma::PageTexts texts;
+        texts.samples = "4";
+        cdma::draw_page(sheet, w->collection.histogram(), w->graph, texts);
+        const double bottom = w->graph.coordinates().bottom();
+        double line1_top = 0;
+        for (const Canvas::Op& op : sheet.ops())
+            if (op.kind == Canvas::Op::Print && op.text.startsWith("4 samples collected"))
+                line1_top = op.y1;
+        QVERIFY(line1_top > bottom);
+        for (const Canvas::Op& op : sheet.ops())
+            if (op.kind == Canvas::Op::Line && op.x1 == op.x2 && op.y1 == bottom)
+                QVERIFY2(op.y2 < line1_top, qPrintable(QString("%1 reaches %2").arg(op.y2).arg(line1_top)));
+    }
 
     // Kept for a person to look at.
     QFile::remove(pdf + ".samples.pdf");

@@ -4,6 +4,7 @@
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm.h"
 #include "gsm/frm_gsm_config.h"
+#include "gsm/gsm_layout.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
 #include "sim/sim_meter.h"
@@ -54,6 +55,17 @@ void check_labels(const frmGSM* w)
     QVERIFY(qAbs(w->lblslotavg.front()->y() - (graph.bottom() + 1)) <= 1);
 }
 
+// The GSM window entered from the main window's menu after a passed system check.
+frmGSM* enter_from_main(sorvdemo& main)
+{
+    g().instruments_ok = true;
+    register_all_modes();
+    main.resize(900, 640);
+    main.show();
+    main.enter_mode(Mode::Gsm);
+    return qobject_cast<frmGSM*>(main.open_mode_window());
+}
+
 }  // namespace
 
 class ScreensGsmTest : public QObject {
@@ -61,18 +73,15 @@ class ScreensGsmTest : public QObject {
 private slots:
     void window_during_a_run();
     void resized_window_and_configuration();
+    void slot_labels_fit_data();
+    void slot_labels_fit();
 };
 
 void ScreensGsmTest::window_during_a_run()
 {
     TestBench tb(TestBench::Link::Gpib, with_frame());
-    g().instruments_ok = true;
-    register_all_modes();
     sorvdemo main;
-    main.resize(900, 640);
-    main.show();
-    main.enter_mode(Mode::Gsm);
-    QPointer<frmGSM> w = qobject_cast<frmGSM*>(main.open_mode_window());
+    QPointer<frmGSM> w = enter_from_main(main);
     QVERIFY(w);
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     QImage shot, graph;
@@ -144,6 +153,51 @@ void ScreensGsmTest::resized_window_and_configuration()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!w);
+}
+
+void ScreensGsmTest::slot_labels_fit_data()
+{
+    QTest::addColumn<double>("points");  // the desktop's font
+    for (double points : {9.0, 10.0, 11.0, 12.0})
+        QTest::addRow("%gpt", points) << points;
+}
+
+// Opened from the main window at the designed size, and at the smallest size: the widest value of the
+// graph's scale fits every slot label, so neighbouring values never run together.
+void ScreensGsmTest::slot_labels_fit()
+{
+    QFETCH(double, points);
+    const QFont before = QApplication::font();
+    QFont desktop = before;
+    desktop.setPointSizeF(points);
+    QApplication::setFont(desktop);
+    TestBench tb(TestBench::Link::Gpib, with_frame());
+    sorvdemo main;
+    QPointer<frmGSM> w = enter_from_main(main);
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QSize designed(qRound(gsm::kClientWidth * w->logicalDpiX() / 1440),
+                         qRound(gsm::kClientHeight * w->logicalDpiY() / 1440));
+    QCOMPARE(w->centralWidget()->size(), designed);
+    const auto fits = [&](const char* where) {
+        for (const QLabel* label : w->lblslotavg) {
+            const int need = QFontMetrics(label->font()).horizontalAdvance(gsm::kWidestLabelText);
+            QVERIFY2(need < label->width(), qPrintable(QString("%1: %2 of %3 px").arg(where).arg(need).arg(label->width())));
+        }
+    };
+    fits("designed");
+    if (points == 9)  // room enough: the desktop's own size
+        QCOMPARE(w->lblslotavg.front()->font().pointSizeF(), points);
+    w->parentWidget()->resize(w->parentWidget()->minimumSizeHint());
+    QTest::qWait(30);
+    QCOMPARE(w->centralWidget()->width(), w->centralWidget()->minimumWidth());
+    fits("smallest");
+    if (points == 12)
+        QVERIFY(w->grab().toImage().save(output_path("screen_gsm_smallest_12pt.png")));
+    QApplication::setFont(before);
+    w->menuExit_Click();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(ScreensGsmTest)
