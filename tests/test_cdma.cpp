@@ -1,6 +1,10 @@
 // Peak CDF/PDF mode on the virtual clock: set-up and leaving on both links, scripted runs with their exact
 // statistics, peak hold, failures, closing during a run, the menus, the data file and the printed page.
+#include "cdma/cdma_collection.h"
+#include "cdma/cdma_file.h"
 #include "cdma/cdma_form.h"
+#include "cdma/cdma_page.h"
+#include "frame/meter_routines.h"
 #include "frame/mode_registry.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
@@ -13,6 +17,7 @@
 #include "support/caption_log.h"
 #include "support/mode_session.h"
 #include "support/test_bench.h"
+#include "util/number_text.h"
 
 #include <QAction>
 #include <QDir>
@@ -97,6 +102,8 @@ private slots:
     void statistics_menus();
     void graph_controls();
     void data_file_exact_lines();
+    void data_file_rows_reach_minus_50_dbm_data();
+    void data_file_rows_reach_minus_50_dbm();
     void printed_page();
 };
 
@@ -155,6 +162,8 @@ void CdmaTest::setup_and_leaving_sequences()
     QVERIFY(w->menuStatsDisplay[0]->isChecked() && !w->menuStop->isEnabled() && !w->Peak_Reset_Button->isEnabled());
     QCOMPARE(summary(w), QStringList({"0", "N/A", "N/A", "N/A", "N/A"}));
     QCOMPARE(w->Stats_Time_label->text(), QString("N/A"));
+    for (const QLabel* unit : w->findChildren<QLabel*>())
+        QVERIFY(unit->text() != "dB");  // the crest factors show no unit
     QCOMPARE(w->menuChangeBucket->text(), QString("Change Bucket Size (0.01)"));
     QCOMPARE(w->Stats_Y_readout->text(), QString("20.000 dBm"));
     QCOMPARE(w->stats_X_readout->text(), QString("N/A"));
@@ -260,7 +269,8 @@ void CdmaTest::peak_hold_menus_and_the_clock()
     const Case cases[] = {
         {"12.8", 12, ""},   {"1", 1, ""},           {"30", 30, ""},
         {"0", 5, "0"},      {"31", 5, "31"},        {"abc", 5, "0"},
-        {"", 5, "0"},       {"30.5", 5, "30.5"},    {"1e10", 5, "10000000000"},
+        {"", 5, "0"},       {"30.5", 30, ""},       {"1e10", 5, "10000000000"},
+        {"31.9", 5, "31"},  {"-0.5", 5, "-1"},      {"1e999", 5, "1.79769313486232E+308"},
     };
     for (const Case& c : cases) {
         s.tb.prompts.clear();
@@ -306,13 +316,19 @@ void CdmaTest::failures_end_the_run_and_keep_the_collection_data()
     QTest::addColumn<int>("link");
     QTest::addColumn<int>("reading");  // the failing reading: 0 the peak, 1 the average, of the 4th pass
     QTest::addColumn<bool>("unanswered");
+    QTest::addColumn<QByteArray>("reply");  // what a garbled reading answers
     const int gpib = int(TestBench::Link::Gpib), serial = int(TestBench::Link::Serial);
-    QTest::newRow("gpib peak times out") << gpib << 0 << true;
-    QTest::newRow("gpib average times out") << gpib << 1 << true;
-    QTest::newRow("gpib peak without a number") << gpib << 0 << false;
-    QTest::newRow("serial average without a number") << serial << 1 << false;
-    QTest::newRow("serial peak times out") << serial << 0 << true;
-    QTest::newRow("serial average times out") << serial << 1 << true;
+    const QByteArray none = sim_cdma::kNoNumberReply;
+    QTest::newRow("gpib peak times out") << gpib << 0 << true << none;
+    QTest::newRow("gpib average times out") << gpib << 1 << true << none;
+    QTest::newRow("gpib peak without a number") << gpib << 0 << false << none;
+    QTest::newRow("serial average without a number") << serial << 1 << false << none;
+    QTest::newRow("serial peak times out") << serial << 0 << true << none;
+    QTest::newRow("serial average times out") << serial << 1 << true << none;
+    // Numbers no single holds, which would read as infinities.
+    QTest::newRow("gpib peak 1e999") << gpib << 0 << false << QByteArray("1e999");
+    QTest::newRow("serial average -1E39") << serial << 1 << false << QByteArray("-1E39");
+    QTest::newRow("gpib average 3.5e38 dBm") << gpib << 1 << false << QByteArray("3.5e38 dBm");
 }
 
 void CdmaTest::failures_end_the_run_and_keep_the_collection()
@@ -320,12 +336,14 @@ void CdmaTest::failures_end_the_run_and_keep_the_collection()
     QFETCH(int, link);
     QFETCH(int, reading);
     QFETCH(bool, unanswered);
+    QFETCH(QByteArray, reply);
     Session s{TestBench::Link(link)};
     CDMA_Form* w = s.enter();
     QVERIFY(w);
     sim_cdma::script_passes(s.tb.meter(), {{-10, -13}, {-10, -13}, {-10, -13}, {-10, -13}});
     sim_cdma::Faults& f = sim_cdma::faults(s.tb.meter());
     (unanswered ? f.unanswered_reading : f.reading_without_number) = 6 + reading;
+    f.garbled_reply = reply;
     w->menuRun_Click();  // ends by itself
     QCOMPARE(s.tb.prompts.boxes(), QStringList({failure_box}));
     QCOMPARE(w->collection.sample_count(), qint64(3));
@@ -605,6 +623,31 @@ void CdmaTest::data_file_exact_lines()
     }
 }
 
+void CdmaTest::data_file_rows_reach_minus_50_dbm_data()
+{
+    QTest::addColumn<float>("bucket_size");
+    QTest::addColumn<int>("last");  // Int(70 / size) in single precision
+    const std::pair<float, int> sizes[] = {{0.01f, 7000}, {0.05f, 1400}, {0.07f, 1000}, {0.1f, 700},
+                                           {0.14f, 500},  {0.2f, 350},   {0.28f, 250},  {0.4f, 175},
+                                           {0.5f, 140},   {0.56f, 125},  {1.0f, 70}};
+    for (const auto& [size, last] : sizes)
+        QTest::addRow("%g", double(size)) << size << last;
+}
+
+void CdmaTest::data_file_rows_reach_minus_50_dbm()
+{
+    QFETCH(float, bucket_size);
+    QFETCH(int, last);
+    cdma::Collection c;
+    c.set_bucket_size(bucket_size, 0);
+    const QStringList lines = cdma::stats_file_text(QDateTime(), module1::SensorTypes{}, c).split("\r\n");
+    const QStringList rows = lines.mid(lines.indexOf("Point\tdBm\tPercentage\ttotal\tCDF\t1-CDF") + 1);
+    QCOMPARE(rows.size(), last + 1 + 1);  // and the empty text after the last CR LF
+    const QStringList final_row = rows[last].split('\t');
+    QCOMPARE(final_row[0], QString::number(last));
+    QCOMPARE(numtext::format(numtext::val(final_row[1]), "0.00"), QString("-50.00"));
+}
+
 void CdmaTest::printed_page()
 {
     QTemporaryDir dir;
@@ -638,6 +681,25 @@ void CdmaTest::printed_page()
           "20.00", "-20.00", "dBm", "0%", "100%"})
         QVERIFY2(page.contains(QLatin1String(expected)), expected);
     QVERIFY(page.contains("87.50%"));
+
+    // The share axis's ticks end above the first summary line, half a text height under the graph, on
+    // a portrait and a landscape page.
+    for (const QSizeF device : {QSizeF(2550, 3300), QSizeF(4960, 3508)}) {
+        Canvas sheet;
+        sheet.set_device(device, 300);
+        cdma::PageTexts texts;
+        texts.samples = "4";
+        cdma::draw_page(sheet, w->collection.histogram(), w->graph, texts);
+        const double bottom = w->graph.coordinates().bottom();
+        double line1_top = 0;
+        for (const Canvas::Op& op : sheet.ops())
+            if (op.kind == Canvas::Op::Print && op.text.startsWith("4 samples collected"))
+                line1_top = op.y1;
+        QVERIFY(line1_top > bottom);
+        for (const Canvas::Op& op : sheet.ops())
+            if (op.kind == Canvas::Op::Line && op.x1 == op.x2 && op.y1 == bottom)
+                QVERIFY2(op.y2 < line1_top, qPrintable(QString("%1 reaches %2").arg(op.y2).arg(line1_top)));
+    }
 
     // Kept for a person to look at.
     QFile::remove(pdf + ".samples.pdf");

@@ -489,19 +489,22 @@ void GsmTest::data_file_and_printed_page()
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString("(none)");
     };
-    const QString date = QLocale::system().toString(QDate(2026, 1, 15), QLocale::ShortFormat);
     const QString path = dir.filePath("slots.TXT");
 
-    // 8 slots offer "GSM signal"; the name gets ".TXT".
+    // 8 slots offer "GSM signal"; the name gets ".TXT". Date and numbers as the desktop writes them.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString date = QLocale().toString(QDate(2026, 1, 15), QLocale::ShortFormat);
     tb.prompts.file_names = {dir.filePath("slots")};
     w->menuSave->trigger();
+    QLocale::setDefault(before);
     QCOMPARE(tb.prompts.calls[0].kind, QString("save_as"));
     QCOMPARE(tb.prompts.calls[0].title, QString("Save TDMA Slot Data"));
     QCOMPARE(tb.prompts.calls[1].kind, QString("input"));
     QCOMPARE(tb.prompts.calls[1].text, QString("Enter comment for this data.\r\nPress cancel for no comment"));
     QCOMPARE(read(path), "TDMA Slot Data\r\n" + date + "\r\n\r\nGSM signal\r\n\r\nSlots: \t8\r\n"
                          "Slot Width: \t575\tus\r\nExclude into slot: \t115\tus\r\n"
-                         "Exclude just before end of slot: \t57.5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
+                         "Exclude just before end of slot: \t57,5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
                          "1\t-5\r\n2\t-60\r\n3\t-60\r\n4\t-20\r\n5\t-60\r\n6\t-60\r\n7\t-60\r\n8\t-60\r\n");
 
     // The same name again: asked first; No keeps the file, Yes replaces it. Other slot counts offer no
@@ -517,7 +520,8 @@ void GsmTest::data_file_and_printed_page()
     w->menuSave->trigger();
     QCOMPARE(tb.prompts.boxes(), QStringList({"slots.TXT already exists.\r\nDo you want to replace it?",
                                               "slots.TXT already exists.\r\nDo you want to replace it?"}));
-    QVERIFY(read(path).startsWith("TDMA Slot Data\r\n" + date + "\r\n\r\n\r\n\r\nSlots: \t2\r\n"));
+    QVERIFY(read(path).startsWith("TDMA Slot Data\r\n" + QLocale().toString(QDate(2026, 1, 15), QLocale::ShortFormat) +
+                                  "\r\n\r\n\r\n\r\nSlots: \t2\r\n"));
     QVERIFY(read(path).endsWith("Slot\tAverage Power (dBm)\r\n1\t0\r\n2\t0\r\n"));
 
     // A folder that does not exist: the "Error: " box under the program's name before any comment is

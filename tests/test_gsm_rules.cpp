@@ -189,16 +189,16 @@ void GsmRulesTest::configuration_texts_checked()
 void GsmRulesTest::data_file_lines()
 {
     const SlotAverages a{-5.0f, -60.0f, -60.0f, -20.0f, -60.0f, -60.0f, -60.0f, -60.0f};
-    QCOMPARE(data_file_text(FrameDescription{}, a, "15/01/2026", "GSM signal"),
+    QCOMPARE(data_file_text(FrameDescription{}, a, "15/01/2026", "GSM signal", "."),
              QString("TDMA Slot Data\r\n15/01/2026\r\n\r\nGSM signal\r\n\r\n"
                      "Slots: \t8\r\nSlot Width: \t575\tus\r\nExclude into slot: \t115\tus\r\n"
                      "Exclude just before end of slot: \t57.5\tus\r\n\r\nSlot\tAverage Power (dBm)\r\n"
                      "1\t-5\r\n2\t-60\r\n3\t-60\r\n4\t-20\r\n5\t-60\r\n6\t-60\r\n7\t-60\r\n8\t-60\r\n"));
-    // Singles to 7 digits; a slot without points.
-    QCOMPARE(data_file_text(frame_of(2, 577.7f, 15, 5), {-12.345678f, std::nullopt}, "d", ""),
-             QString("TDMA Slot Data\r\nd\r\n\r\n\r\n\r\nSlots: \t2\r\nSlot Width: \t577.7\tus\r\n"
-                     "Exclude into slot: \t86.655\tus\r\nExclude just before end of slot: \t28.885\tus\r\n\r\n"
-                     "Slot\tAverage Power (dBm)\r\n1\t-12.34568\r\n2\tN/A\r\n"));
+    // Singles to 7 digits, with a desktop's "," for "."; a slot without points.
+    QCOMPARE(data_file_text(frame_of(2, 577.7f, 15, 5), {-12.345678f, std::nullopt}, "d", "", ","),
+             QString("TDMA Slot Data\r\nd\r\n\r\n\r\n\r\nSlots: \t2\r\nSlot Width: \t577,7\tus\r\n"
+                     "Exclude into slot: \t86,655\tus\r\nExclude just before end of slot: \t28,885\tus\r\n\r\n"
+                     "Slot\tAverage Power (dBm)\r\n1\t-12,34568\r\n2\tN/A\r\n"));
 }
 
 void GsmRulesTest::layout_data()

@@ -48,6 +48,12 @@ void ReadoutRulesTest::replies_that_are_not_readings()
     QVERIFY(is_reading("- 3.25"));
     QCOMPARE(reading_text(1, place_reading("- 3.25")), QString("B -3.250 dBm"));
     QVERIFY(!is_reading("\r-10.5"));
+    // Numbers a single cannot hold are garbled replies, not powers; the largest singles are readings.
+    QVERIFY(!is_reading("1e999"));
+    QVERIFY(!is_reading("-1E39\n"));
+    QVERIFY(!is_reading("3.4028236e38"));
+    QVERIFY(is_reading("-3.4028235e38"));
+    QVERIFY(is_reading("1e-999"));
 }
 
 void ReadoutRulesTest::rate_figures_exact_and_degenerate()

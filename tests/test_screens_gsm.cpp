@@ -4,6 +4,7 @@
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm.h"
 #include "gsm/frm_gsm_config.h"
+#include "gsm/gsm_layout.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
 #include "sim/sim_meter.h"
@@ -46,12 +47,15 @@ double bar_share(const QImage& image, int x)
 }
 
 // The slot labels span the graph: the first starts at its left edge, the last ends at its right edge.
+// The widest value on the graph's scale fits each, so neighbouring values never run together.
 void check_labels(const frmGSM* w)
 {
     const QRect graph = w->Slot_graph->geometry();
     QVERIFY(qAbs(w->lblslotavg.front()->x() - graph.left()) <= 1);
     QVERIFY(qAbs(w->lblslotavg.back()->geometry().right() - graph.right()) <= 1);
     QVERIFY(qAbs(w->lblslotavg.front()->y() - (graph.bottom() + 1)) <= 1);
+    for (const QLabel* label : w->lblslotavg)
+        QVERIFY(QFontMetrics(label->font()).horizontalAdvance(gsm::kWidestLabelText) < label->width());
 }
 
 }  // namespace
@@ -75,6 +79,9 @@ void ScreensGsmTest::window_during_a_run()
     QPointer<frmGSM> w = qobject_cast<frmGSM*>(main.open_mode_window());
     QVERIFY(w);
     QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // Opened at the designed size.
+    QCOMPARE(w->centralWidget()->size(), QSize(qRound(gsm::kClientWidth * w->logicalDpiX() / 1440),
+                                               qRound(gsm::kClientHeight * w->logicalDpiY() / 1440)));
     QImage shot, graph;
     tb.clock.on_yield = [&] {
         if (requests(tb) == 3 && shot.isNull()) {

@@ -30,7 +30,10 @@ QString stats_file_text(const QDateTime& now, const module1::SensorTypes& ids, c
     t.fields({QStringLiteral("Point"), QStringLiteral("dBm"), QStringLiteral("Percentage"), QStringLiteral("total"),
               QStringLiteral("CDF"), QStringLiteral("1-CDF")});
     const float b = collection.bucket_size();
-    const int last = std::min(stats::kLastBucket, int(numtext::int_floor(70.0 / double(b))));
+    // Int(70 / size) in the single precision the size is kept in: 70 / 0.1 is 700 there (699.99998 in
+    // double), so the -50 dBm row is written.
+    const float rows_over_70_db = 70.0f / b;
+    const int last = int(std::min<long long>(stats::kLastBucket, numtext::int_floor(double(rows_over_70_db))));
     const double readings = double(collection.readings_per_pass()) * double(collection.sample_count());
     const double total = double(h.total());
     // Readings at or below each bucket, summed once from the lowest power up.

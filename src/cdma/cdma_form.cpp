@@ -190,14 +190,15 @@ void CDMA_Form::build_controls()
     };
     const Row rows[] = {
         {"Samples Collected", PDF_Samples_Label, ""}, {"Avg. of peaks", Stats_Peak_Label, "dBm"},
-        {"Average", Stats_Avg_Label, "dBm"},          {"Crest Factor", Stats_PkAvg_Label, "dB"},
-        {"Current Crest Factor", Current_Crest, "dB"}, {"Time Taken", Stats_Time_label, "mins"},
+        {"Average", Stats_Avg_Label, "dBm"},          {"Crest Factor", Stats_PkAvg_Label, ""},
+        {"Current Crest Factor", Current_Crest, ""},   {"Time Taken", Stats_Time_label, "mins"},
     };
     int r = 0;
     for (const Row& x : rows) {
         form->addWidget(new QLabel(QLatin1String(x.caption), summary), r, 0);
         form->addWidget(x.value, r, 1);
-        form->addWidget(new QLabel(QLatin1String(x.unit), summary), r, 2);
+        if (*x.unit)
+            form->addWidget(new QLabel(QLatin1String(x.unit), summary), r, 2);
         ++r;
     }
     side->addWidget(summary);

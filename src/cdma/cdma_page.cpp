@@ -5,6 +5,7 @@
 #include "util/number_text.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace cdma {
@@ -79,8 +80,9 @@ void draw_page(Canvas& page, const stats::Histogram& histogram, const stats::Sta
     page.set_current(left - tick_x - gap_x - widest / 2 - page.text_width(unit) / 2, top - 2 * page.text_height(unit));
     page.print(unit);
 
-    // Share axis: ticks every tenth, its two ends labelled.
-    const double tick_y = h / 60;
+    // Share axis: ticks every tenth, its two ends labelled. The ticks stay above the first summary line,
+    // half a text height under the graph.
+    const double tick_y = std::min(h / 60, page.text_height(QStringLiteral("XX")) / 4);
     for (int k = 0; k <= 10; ++k) {
         const double x = left + w * k / 10;
         page.line(x, bottom, x, bottom + tick_y);

@@ -4,6 +4,8 @@
 #include "stats/stats_graph.h"
 #include "util/number_text.h"
 
+#include <cmath>
+
 namespace cdma {
 
 QString measure_word(int index)
@@ -19,15 +21,16 @@ QString measure_command(int channel, int index)
 
 PeakHoldTime peak_hold_time(const QString& answer)
 {
-    const double t = numtext::val(answer);
+    // The whole part, taken before any conversion to an integer: a huge answer (1e10, 1e999) stays out of
+    // range and is refused, never wrapped into a time the meter is sent.
+    const double whole = std::floor(numtext::val(answer));
     PeakHoldTime out;
-    if (!(t >= 1 && t <= 30)) {
-        out.refusal = QStringLiteral("Invalid value: ") + numtext::cstr_double(t) +
+    if (!(whole >= 1 && whole <= 30)) {
+        out.refusal = QStringLiteral("Invalid value: ") + numtext::cstr_double(whole) +
                       QStringLiteral("\r\nDefaulting to 5 seconds reset");
-        out.seconds = 5;
         return out;
     }
-    out.seconds = int(numtext::int_floor(t));
+    out.seconds = int(whole);
     return out;
 }
 
@@ -61,9 +64,9 @@ QString include_average_title(bool include)
 
 std::optional<double> reading_of(const QByteArray& buffer, bool gpib, int ibsta, int ibcnt)
 {
-    if ((gpib && (ibsta & vbib32::ERR)) || ibcnt <= 0 || !numtext::has_number(buffer))
+    if ((gpib && (ibsta & vbib32::ERR)) || ibcnt <= 0)
         return std::nullopt;
-    return numtext::val(buffer);
+    return numtext::val_finite_single(buffer);
 }
 
 }  // namespace cdma

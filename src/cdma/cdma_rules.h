@@ -15,8 +15,8 @@ QString measure_command(int channel, int index);
 
 // Peak hold items: 0 timed reset, 1 manual reset, 2 off.
 constexpr int peak_timed = 0, peak_manual = 1, peak_off = 2;
-// The answer to the hold-time box. The typed number is checked before it is cut to whole seconds, so
-// an answer outside 1..30 (say 1e10, or 30.5) can never become a time the meter is sent.
+// The answer to the hold-time box: its whole part (12.8 gives 12, 30.5 gives 30) from 1 to 30 s, else
+// 5 s with a refusal that shows the whole part.
 struct PeakHoldTime {
     int seconds = 5;
     // The box to show first when the answer was refused; empty when it was taken.
@@ -36,7 +36,8 @@ std::optional<float> bucket_size_answer(const QString& answer);
 QString include_average_title(bool include);
 
 // One reading of the run loop from its 20-character buffer. Nothing arrived (the link's error bit on
-// GPIB, no byte at all on either link) or a reply without a number is no reading.
+// GPIB, no byte at all on either link), a reply without a number or one beyond a single's range
+// ("1e999") is no reading.
 std::optional<double> reading_of(const QByteArray& buffer, bool gpib, int ibsta, int ibcnt);
 
 }  // namespace cdma

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLocale>
 #include <QLabel>
@@ -161,9 +162,10 @@ bool frmGSM::eventFilter(QObject* watched, QEvent* event)
 
 void frmGSM::Form_Load()
 {
-    // Shown in the main window at the designed size.
+    // Shown in the main window at the designed size. The frame's own size means nothing before it is
+    // shown; its margins (border and title bar) are already set.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->resize(designed_size() + (sub->size() - size()));
+        sub->resize(designed_size().grownBy(sub->contentsMargins()));
     frame = gsm::FrameDescription{};
     setup();
     send_unchecked(QStringLiteral("OPMD PROFILE"));
@@ -212,8 +214,28 @@ void frmGSM::Form_Resize()
         const int right = int(std::lround(r.right() / tx));
         lblslotavg[n]->setGeometry(left, int(std::lround(r.top() / ty)), right - left, int(std::lround(r.height() / ty)));
     }
+    fit_slot_labels();
     gsm::set_graph_scale(Slot_graph->canvas(), frame.gsm_slots);
     Draw_Slots();
+}
+
+void frmGSM::fit_slot_labels()
+{
+    QFont f = font();
+    if (lblslotavg.empty() || f.pointSizeF() <= 0)
+        return;
+    int narrowest = lblslotavg.front()->width();
+    for (const QLabel* label : lblslotavg)
+        narrowest = std::min(narrowest, label->width());
+    // The widest text with a blank's room, half each side, so that neighbours never run together.
+    const QString widest = gsm::kWidestLabelText + QLatin1Char(' ');
+    f.setPointSizeF(gsm::label_point_size(f.pointSizeF(), narrowest, [&f, &widest](double points) {
+        QFont sized = f;
+        sized.setPointSizeF(points);
+        return QFontMetricsF(sized).horizontalAdvance(widest);
+    }));
+    for (QLabel* label : lblslotavg)
+        label->setFont(f);
 }
 
 void frmGSM::setup()
@@ -306,8 +328,11 @@ void frmGSM::menuSave_Click()
     const QString comment = prompts().input_box(
         QStringLiteral("Enter comment for this data.\r\nPress cancel for no comment"), Prompts::default_title(),
         gsm::default_comment(frame));
-    const QString date = QLocale::system().toString(clk().date_time().date(), QLocale::ShortFormat);
-    data_file::write_whole(path, gsm::data_file_text(frame, slot_average, date, comment), Prompts::default_title());
+    // The desktop's own forms: the system's unless the program was given another.
+    const QLocale desktop;
+    const QString date = desktop.toString(clk().date_time().date(), QLocale::ShortFormat);
+    const QString text = gsm::data_file_text(frame, slot_average, date, comment, desktop.decimalPoint());
+    data_file::write_whole(path, text, Prompts::default_title());
 }
 
 void frmGSM::menuPrintSetup_Click() { printing_->page_setup.setup(); }

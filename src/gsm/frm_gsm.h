@@ -104,6 +104,8 @@ private:
     // One pass of the run loop; false when the run is to end.
     bool run_pass();
     QSize designed_size() const;
+    // The slot labels' font, so that the widest value fits each label's width.
+    void fit_slot_labels();
     int twips_to_px_x(double t) const;
     int twips_to_px_y(double t) const;
     QWidget* form_ = nullptr;

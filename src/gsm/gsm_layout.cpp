@@ -3,6 +3,7 @@
 #include "platform/canvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace gsm {
 
@@ -22,6 +23,18 @@ std::optional<Layout> layout_for(QSizeF outer, int slot_count, int label_count)
         l.labels.emplace_back(kGraphLeft + (n - 1) * double(graph_w) / slot_count, kGraphTop + double(graph_h), label_w,
                               kLabelHeight);
     return l;
+}
+
+double label_point_size(double base_points, double label_width, const std::function<double(double)>& needed_width)
+{
+    const double needed = needed_width(base_points);
+    if (!(needed > label_width))
+        return base_points;
+    // From where the width in proportion to the size would fit, down until the measured text fits.
+    double points = std::min(base_points - 0.5, std::floor(2 * base_points * label_width / needed) / 2);
+    while (points > kSmallestLabelPoints && needed_width(points) > label_width)
+        points -= 0.5;
+    return std::max(kSmallestLabelPoints, points);
 }
 
 void set_graph_scale(Canvas& graph, int slot_count) { graph.scale(0, 20, std::max(slot_count, 1), -50); }

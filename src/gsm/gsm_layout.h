@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
+#include <functional>
 #include <vector>
 
 class Canvas;
@@ -20,8 +22,8 @@ constexpr double kFrameLeft = 120, kFrameTop = 120;
 constexpr double kGraphLeft = 120, kGraphTop = 240;
 constexpr double kLabelHeight = 255;
 constexpr QRectF kResetButton{960, 0, 1455, 255};
-// The smallest outer size the window may take: room for eight slot labels of "-60.00dBm" side by side and a
-// graph that still shows its bars.
+// The smallest outer size the window may take: room for eight slot labels side by side (in a smaller font
+// than the desktop's where need be) and a graph that still shows its bars.
 constexpr double kMinOuterWidth = 8000, kMinOuterHeight = 4200;
 
 struct Layout {
@@ -32,6 +34,14 @@ struct Layout {
 // The layout for an outer window size; none when the size leaves the graph no room (the controls then
 // stay as they are). label_count is the number of slot labels loaded (0 before the first set-up).
 std::optional<Layout> layout_for(QSizeF outer, int slot_count, int label_count);
+
+// The widest slot label of a level on the graph's scale ("#0.0#" and "dBm").
+inline const QString kWidestLabelText = QStringLiteral("-88.88dBm");
+constexpr double kSmallestLabelPoints = 6;
+// The slot labels' point size: the window's own when the widest label's needed width (at a point size)
+// is no more than a label's width, else the largest half point below it that fits, never below
+// kSmallestLabelPoints.
+double label_point_size(double base_points, double label_width, const std::function<double(double)>& needed_width);
 
 // The bars' colour: red 0, green 128, blue 128.
 inline const QColor kBarColor{0, 128, 128};

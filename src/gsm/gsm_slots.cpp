@@ -148,9 +148,10 @@ std::variant<FrameDescription, Refusal> parse_config(const ConfigTexts& texts)
 }
 
 QString data_file_text(const FrameDescription& frame, const SlotAverages& averages, const QString& date_text,
-                       const QString& comment)
+                       const QString& comment, const QString& decimal_point)
 {
-    const auto us = [](float v) { return numtext::cstr_single(v) + kTab + QStringLiteral("us"); };
+    const auto number = [&](float v) { return numtext::with_decimal_point(numtext::cstr_single(v), decimal_point); };
+    const auto us = [&](float v) { return number(v) + kTab + QStringLiteral("us"); };
     QStringList lines{
         QStringLiteral("TDMA Slot Data"),
         date_text,
@@ -167,7 +168,7 @@ QString data_file_text(const FrameDescription& frame, const SlotAverages& averag
     };
     for (int n = 1; n <= frame.gsm_slots; ++n) {
         const auto& a = std::size_t(n - 1) < averages.size() ? averages[std::size_t(n - 1)] : std::optional<float>();
-        lines << numtext::cstr_int(n) + kTab + (a ? numtext::cstr_single(*a) : QStringLiteral("N/A"));
+        lines << numtext::cstr_int(n) + kTab + (a ? number(*a) : QStringLiteral("N/A"));
     }
     return lines.join(kCrLf) + kCrLf;
 }

@@ -60,9 +60,10 @@ struct Refusal {
 };
 std::variant<FrameDescription, Refusal> parse_config(const ConfigTexts& texts);
 
-// The slot data file, each line ended by CR LF. date_text is the date as the desktop writes it.
+// The slot data file, each line ended by CR LF. date_text is the date as the desktop writes it; its
+// numbers are in their shortest form with the desktop's decimal_point.
 QString data_file_text(const FrameDescription& frame, const SlotAverages& averages, const QString& date_text,
-                       const QString& comment);
+                       const QString& comment, const QString& decimal_point);
 // The comment offered for the file.
 QString default_comment(const FrameDescription& frame);
 

@@ -30,7 +30,7 @@ QByteArray place_reading(const QByteArray& reply)
     return buffer;
 }
 
-bool is_reading(const QByteArray& buffer) { return numtext::has_number(buffer); }
+bool is_reading(const QByteArray& buffer) { return numtext::val_finite_single(buffer).has_value(); }
 
 QString reading_text(int channel_index, const QByteArray& buffer)
 {

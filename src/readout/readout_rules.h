@@ -21,7 +21,8 @@ QString placeholder_text(int channel_index);
 constexpr int reading_buffer_size = 32;
 QByteArray place_reading(const QByteArray& reply);
 // A reply counts as a reading only when it starts with a number (blanks, tabs and line feeds allowed
-// before its digits, as the value is read): an empty or garbled reply must never be shown as a power.
+// before its digits, as the value is read) that a single holds: an empty or garbled reply, or "1e999",
+// must never be shown as a power.
 bool is_reading(const QByteArray& buffer);
 // "A-B 12.345 dBm": the label, a blank, the leading number formatted "###0.000", and " dBm".
 QString reading_text(int channel_index, const QByteArray& buffer);

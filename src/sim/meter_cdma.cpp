@@ -126,7 +126,7 @@ void answer_reading(SimMeter& m, const QString& channel)
     }
     if (unanswered)
         return;
-    m.reply(no_number ? kNoNumberReply : QByteArray::number(value, 'f', 2), latency_ms);
+    m.reply(no_number ? st.faults.garbled_reply : QByteArray::number(value, 'f', 2), latency_ms);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@
 //
 // For exact tests a script of readings replaces the signal: each "o n" on a peak channel takes the next
 // scripted peak, on an average channel the next scripted average. Faults: a reading that is never
-// answered, a reading answered with no number, an "RDMODE?" that is never answered.
+// answered, a reading answered with a garbled text, an "RDMODE?" that is never answered.
 namespace sim_cdma {
 
 inline const QString kAverageA = QStringLiteral("cdma.average_a_dbm");          // -10.0
@@ -49,6 +49,8 @@ struct Faults {
     // Counted in readings from now (0: the next one); -1: none.
     int unanswered_reading = -1;
     int reading_without_number = -1;
+    // What that reading answers instead of its number ("1e999" for one that no single holds).
+    QByteArray garbled_reply = kNoNumberReply;
     bool silent_mode_query = false;
 };
 

@@ -540,6 +540,18 @@ bool has_number(const QByteArray& s)
     return i < n && s[i] >= '0' && s[i] <= '9';
 }
 
+std::optional<double> val_finite_single(const QByteArray& s)
+{
+    if (!has_number(s))
+        return std::nullopt;
+    const double v = val(s);
+    // Halfway between FLT_MAX and 2^128: a magnitude below it rounds to a finite single.
+    constexpr double single_overflow = 0x1p128 - 0x1p103;
+    if (!(std::abs(v) < single_overflow))
+        return std::nullopt;
+    return v;
+}
+
 double val(const char* s)
 {
     if (!s)
@@ -575,6 +587,12 @@ long clng(double v)
 long long fix(double v) { return clamp_to_ll(std::trunc(v)); }
 
 long long int_floor(double v) { return clamp_to_ll(std::floor(v)); }
+
+QString with_decimal_point(const QString& cstr_text, const QString& decimal_point)
+{
+    QString out = cstr_text;
+    return out.replace(QLatin1Char('.'), decimal_point);
+}
 
 QString pad_right(const QString& s, int width)
 {

@@ -15,6 +15,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace numtext {
 
@@ -57,6 +58,10 @@ double val(const char* s);
 // The text holds a number where val() reads one: blanks, tabs and line feeds may stand anywhere before
 // its first digit. A reply without one must never count as a reading of 0.
 bool has_number(const QByteArray& s);
+// The number of a reply that is kept as a single-precision value: none when the text holds no number,
+// or when its number is beyond what a single holds (1e39; 1e999, which val() clamps), so that no
+// infinity can pass for a reading.
+std::optional<double> val_finite_single(const QByteArray& s);
 
 // CInt() / CLng(): nearest integer, halves to the even neighbour. The
 // runtime raised an overflow outside the type's range; here the result is
@@ -68,6 +73,10 @@ long clng(double v);
 // clamped to the long long range, NaN gives 0.
 long long fix(double v);
 long long int_floor(double v);
+
+// A CStr() text with the decimal point a desktop writes in its files ("," for "."): for files written
+// as the system's settings say, never for command texts.
+QString with_decimal_point(const QString& cstr_text, const QString& decimal_point);
 
 // Assignment to a fixed-length text buffer: cut to width or padded with
 // blanks on the right.
