@@ -399,6 +399,16 @@ private slots:
         QCOMPARE(numtext::pad_right(QStringLiteral("abc"), -4), QString());
         QCOMPARE(numtext::pad_right(QString(), 2), QStringLiteral("  "));
     }
+
+    void well_formed_numbers()
+    {
+        for (const char* yes : {"2", "-10.00", "+.5", "5.", "1e-3", "2.5E+09", "0", "007"})
+            QVERIFY2(numtext::is_well_formed_number(QString::fromUtf8(yes)), yes);
+        // Half-typed, several numbers or commands, words, blanks, overflow, other scripts' digits.
+        for (const char* no : {"", "-", ".", "+-1", "1.2.3", "1e", "1e+", "e5", "1;*RST", "1,5", " 2", "2 ",
+                               "abc", "nan", "inf", "1e999", "-1e400", "1d3", "&H10", "\u0663", "\uff11"})
+            QVERIFY2(!numtext::is_well_formed_number(QString::fromUtf8(no)), no);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestNumberText)

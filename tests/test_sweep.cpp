@@ -109,6 +109,7 @@ private slots:
     void main_window_closing_waits_for_the_run();
     void band_pass_recovered_after_a_calibration_through_the_through_fixture();
     void cursors_zoom_and_centring_in_frequency_and_level_sweeps();
+    void pointer_off_the_graph_and_the_graph_pieces();
     void amplifier_tab();
     void data_file_lines();
 };
@@ -150,6 +151,8 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
                           }));
     QCOMPARE(tb.log().sent(5).first(), QString("RF0"));
     QCOMPARE(tb.meter().operating_mode(), QString("SRCSWP"));
+    // The set-up waited with the 10 s time-out, which stays for the sweep's reads.
+    QCOMPARE(tb.bench.bus().timeout_code(), 13);
     QCOMPARE(tb.meter().reading_mode, QString("STAND"));
     QCOMPARE(tb.generator().sweep_mode, QString("SWP"));
     QVERIFY(!tb.generator().rf_on);
@@ -367,11 +370,11 @@ void SweepTest::run_once_continuous_and_stop()
     QCOMPARE(w->graph_get_time->text(), QString("11.82"));
     QVERIFY(w->cur1_data->isVisible());
     QVERIFY(w->cur1_data->text().endsWith("@ 2.000GHz"));
-    // The trace is on the graph.
+    // The trace is on the graph, with the two dashed cursor lines in the same foreground colour.
     int lines = 0;
     for (const Canvas::Op& op : w->graph_canvas().ops())
         lines += op.kind == Canvas::Op::Line && op.color == QColor(255, 230, 0) ? 1 : 0;
-    QCOMPARE(lines, 199);
+    QCOMPARE(lines, 199 + 2);
 
     // Run Continuous, stopped during the fifth pass; during the run the tab and menus are held.
     tb.clear_log();
@@ -421,13 +424,22 @@ void SweepTest::a_meter_that_returns_nothing()
     QCOMPARE(tb.prompts.calls.back().title, QString(" Problem"));
     QVERIFY(!w->data_valid && w->stop_requested && !g().test_running);
     QVERIFY(w->menuRunCont->isEnabled());
-    // A reply of a few bytes is a valid pass that leaves the trace as it was.
     tb.meter().silent = false;
-    tb.meter().short_block_bytes = 6;
-    tb.prompts.clear();
+    analog_sweep(w, "1", "3");
     w->menuRunOnce_Click();
-    QVERIFY(w->data_valid);
-    QVERIFY(tb.prompts.calls.empty());
+    const TracePoints good = w->graph_trace;
+    sim_sweep::bench_of(tb.meter()).fixture = sim_sweep::Fixture::BandPass;
+    // A reply that is not a whole block (cut to so many bytes, or noise: -1) is no data either.
+    for (const int bytes : {3, 300, 810, -1}) {
+        tb.meter().short_block_bytes = bytes;
+        tb.meter().garble_next = bytes < 0;
+        tb.prompts.clear();
+        tb.clear_log();
+        w->menuRunOnce_Click();
+        QCOMPARE(requests(tb), 1);
+        QCOMPARE(tb.prompts.boxes(), QStringList({"There is was no graph data returned."}));
+        QVERIFY(w->graph_trace == good && w->stop_requested);
+    }
     close_window(w);
 }
 
@@ -552,8 +564,15 @@ void SweepTest::cursors_zoom_and_centring_in_frequency_and_level_sweeps()
     w->menuRunOnce_Click();
     tb.clear_log();
     w->COC_Click(1);
-    QCOMPARE(tb.generator_sent(), QStringList({"F2 2.7GH"}));
-    QCOMPARE(w->Freq_analog_start->text(), QString("0"));
+    // It starts at the lowest frequency the boxes send: the generator, the meter and the axis agree.
+    QCOMPARE(tb.generator_sent(), QStringList({"F1 0.001GH", "F2 2.7GH"}));
+    QVERIFY(tb.meter_sent().contains("SRCSTFRQ 0.001GHz;SRCSPFRQ 2.7GHz"));
+    QCOMPARE(w->left_x_axis->text(), QString("0.001"));
+    // A range with nothing to send is refused with a beep.
+    tb.clear_log();
+    w->cur2_data->setText("C2: 0.000 dB @ 0.000GHz");
+    w->Zoom_Between_Click();
+    QVERIFY(tb.prompts.beeps() == 1 && tb.generator_sent().isEmpty());
 
     // Level sweep: the cursors read the level boxes' values; Zoom Out goes below 0 dBm.
     w->Level_type[1]->click();
@@ -587,6 +606,36 @@ void SweepTest::cursors_zoom_and_centring_in_frequency_and_level_sweeps()
     QVERIFY(w->redraw_pending);
     w->graph_MouseUp();
     QVERIFY(!w->redraw_pending && !w->mouse_down && w->grabbed_cursor == 0);
+    close_window(w);
+}
+
+void SweepTest::pointer_off_the_graph_and_the_graph_pieces()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    analog_sweep(w, "2", "4");
+    w->menuRunOnce_Click();
+    // The pointer's readout and a cursor's grab go when the pointer leaves the graph, whichever way.
+    QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QEvent leave(QEvent::Leave);
+    for (const auto& [target, event] : {std::pair<QWidget*, QEvent*>{w->centralWidget(), &move}, {w->Sweep_Graph_Frame, &move},
+                                        {w->Frame1, &move}, {w->Frame2, &move}, {w->graph, &leave}}) {
+        w->graph_MouseMove(134, -10240);
+        QVERIFY(w->mouse_posn->isVisible() && w->grabbed_cursor == 2 && target->hasMouseTracking());
+        QCoreApplication::sendEvent(target, event);
+        QVERIFY(!w->mouse_posn->isVisible() && w->grabbed_cursor == 0);
+    }
+    w->page_setup.has_printer = [] { return true; };
+    w->menuPrinterSetup->trigger();
+    QCOMPARE(tb.prompts.calls.back().kind, QString("printer"));
+    // The amplifier graph's cursor only where a compression range is drawn.
+    for (const float comp : {4.0f, 4.0f, 4.0f, 5.0f}) {
+        w->amp_results.add(w->amp_results.count() + 1.0, 10.0f + float(w->amp_results.count()), comp);
+        w->Draw_Amp_Gaincomp_Graph();
+        const auto& ops = w->amp_canvas().ops();
+        const bool cursor = std::any_of(ops.begin(), ops.end(), [](const Canvas::Op& op) { return op.color == Qt::white; });
+        QCOMPARE(cursor, comp == 5.0f);
+    }
     close_window(w);
 }
 

@@ -68,14 +68,35 @@ void SweepRulesTest::entry_boxes_send_only_what_they_may()
         {Box::AnalogTime, ".1", "SWT .1SEC"},  {Box::AnalogTime, "", ""},        {Box::CwFreq, "3", "CF1 3GH"},
         {Box::CwFreq, "abc", ""},              {Box::StepStart, "1", "F1 1GH"},  {Box::StepStop, "-1", ""},
         {Box::StepSteps, "0", ""},             {Box::StepSteps, "20", "SNS 20SPS"}, {Box::StepDwell, ".01", "SDT .01SEC"},
-        {Box::Level, "-5", "L1 -5DM"},         {Box::Level, "", "L1 DM"},        {Box::LevelDwell, "0", "PDT 0SEC"},
+        {Box::Level, "-5", "L1 -5DM"},         {Box::LevelDwell, "0", "PDT 0SEC"},
         {Box::LevelStart, "-20", "L1 -20DM LSP"}, {Box::LevelSteps, "0", "PNS 0SPS"},
         {Box::LevelStop, "5", "L2 5DM  LSP"},
+        // Half-typed or not a number at all: nothing from a change, whatever the box.
+        {Box::Level, "", ""},                  {Box::Level, "1;*RST", ""},      {Box::LevelStop, "abc", ""},
+        {Box::AnalogStart, "2;*RST", ""},      {Box::CwFreq, "1e999", ""},
     };
     for (const auto& c : cases) {
         const auto got = box_command(c.box, c.text);
         QCOMPARE(got.value_or(QString()), c.command);
     }
+
+    // The meter's range follows a change of either end only while both are numbers in order.
+    const struct {
+        bool level;
+        QString start, stop, range;  // range empty: none
+    } ranges[] = {{false, "2", "2", "SRCSTFRQ 2GHz;SRCSPFRQ 2GHz"}, {false, "5", "4", ""}, {false, "", "4", ""},
+                  {false, "2", "4;*RST", ""}, {false, "0", "4", ""}, {true, "-10", "-5", "SRCSTPWR -10; SRCSPPWR -5"},
+                  {true, "-", "-10", ""}, {true, "-1", "-10", ""}};
+    for (const auto& r : ranges) {
+        SweepFields f;
+        (r.level ? f.level_start : f.analog_start) = r.start;
+        (r.level ? f.level_stop : f.analog_stop) = r.stop;
+        QCOMPARE(meter_range_command(f, r.level, r.level ? Cw : Analog).value_or(QString()), r.range);
+    }
+    // A set-up sends an empty box as it stands, but never a box holding anything else.
+    SweepFields f;
+    f.level = "1;*RST";
+    QCOMPARE(generator_setup(f, Analog, false), QStringList({"RF0", "SF1 SWP\r\n", "SWTSEC", "F1 GH", "F2 GH", "RF0"}));
 }
 
 void SweepRulesTest::cursor_zoom_and_centring_rules_data()
@@ -89,7 +110,9 @@ void SweepRulesTest::cursor_zoom_and_centring_rules_data()
     // Expected: zoom out, zoom between, centre.
     QTest::addColumn<QList<double>>("expected");
     QTest::newRow("freq 2..4") << true << 2.0 << 4.0 << 3.0 << 2.5 << 3.5 << QList<double>{1.5, 4.5, 2.5, 3.0, 2.5, 4.5};
-    QTest::newRow("freq clamp") << true << 0.01 << 2.0 << 1.0 << 1.2 << 0.5 << QList<double>{0, 2.4975, 1.0, 1.2, 0, 1.495};
+    // The start never falls below the lowest frequency the boxes send.
+    QTest::newRow("freq clamp") << true << 0.01 << 2.0 << 1.0 << 1.2 << 0.5
+                                << QList<double>{0.001, 2.4975, 1.0, 1.2, 0.001, 1.495};
     QTest::newRow("freq 2..8 centre on 6.5") << true << 2.0 << 8.0 << 6.5 << 3.0 << 6.5
                                              << QList<double>{0.5, 9.5, 3.0, 6.5, 3.5, 9.5};
     QTest::newRow("level -10..10") << false << -10.0 << 10.0 << 5.0 << -2.0 << -15.0

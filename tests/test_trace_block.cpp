@@ -96,6 +96,18 @@ private slots:
         QVERIFY(!trace.extremes_valid());
     }
 
+    void only_a_whole_block_is_a_trace()
+    {
+        const QByteArray block = make_trace_block(ramp());
+        QByteArray announces_999 = block;
+        announces_999.replace(4, 6, " #3999");
+        // The block in a larger blank buffer is whole; short, long, over-reported or mislabelled is not.
+        QVERIFY(is_trace_block(block, 811) && is_trace_block(block + QByteArray(213, ' '), 811));
+        for (const auto& [bytes, count] : {std::pair{block.left(810), 810L}, {block + '\n', 812L}, {block.left(400), 811L},
+                                           {announces_999, 811L}, {QByteArray(811, '\xA7'), 811L}})
+            QVERIFY(!is_trace_block(bytes, count));
+    }
+
     void extremes_rule()
     {
         std::array<qint32, 200> v{};

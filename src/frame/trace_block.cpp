@@ -18,6 +18,13 @@ TraceValues decode_trace_values(const QByteArray& buffer, long byte_count)
     return out;
 }
 
+bool is_trace_block(const QByteArray& buffer, long byte_count)
+{
+    static const QByteArray kLength(" #3800");
+    return byte_count == trace_block::kBlockSize && buffer.size() >= trace_block::kBlockSize &&
+           buffer.mid(trace_block::kHeaderSize - kLength.size(), kLength.size()) == kLength;
+}
+
 TraceExtremes trace_extremes(const float* points, int count)
 {
     TraceExtremes e;

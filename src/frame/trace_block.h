@@ -24,6 +24,9 @@ struct TraceValues {
     int count = 0;  // points decoded, 0 to 200
 };
 TraceValues decode_trace_values(const QByteArray& buffer, long byte_count);
+// The reply is a whole block: exactly 811 bytes arrived and its header ends in " #3800". Anything else
+// (short, long, garbled) is no trace at all; its bytes must not be taken for points.
+bool is_trace_block(const QByteArray& buffer, long byte_count);
 
 // Lowest and highest point of a trace: the first point sets both; after it only points 2 to 199 take
 // part (point 1 never does), with strict comparisons, so on equal values the earlier index stays.

@@ -133,8 +133,7 @@ void srcswp::build_menus()
     };
     menuFileBar = menuBar()->addMenu(QStringLiteral("File"));
     menuSaveGraph = menuFileBar->addAction(QStringLiteral("&Save graph..."), this, on(&srcswp::menuSaveGraph_Click));
-    menuPrinterSetup = menuFileBar->addAction(QStringLiteral("&Printer setup..."));
-    menuPrinterSetup->setEnabled(false);  // nothing of this window prints yet
+    menuPrinterSetup = menuFileBar->addAction(QStringLiteral("&Printer setup..."), this, on(&srcswp::menuPrinterSetup_Click));
     menuPrintGraph = menuFileBar->addAction(QStringLiteral("Print &Graph"), this, on(&srcswp::menuPrintGraph_Click));
     menuExit = menuFileBar->addAction(QStringLiteral("E&xit"), this, [this] { menuExit_Click(); });
     menuControlBar = menuBar()->addMenu(QStringLiteral("Control"));
@@ -217,7 +216,7 @@ void srcswp::build_tabs()
     pl->addWidget(Level_type[1], 0, 1);
     pl->addWidget(Level_setup_frame, 1, 0, 1, 2);
 
-    auto* frame2 = new QGroupBox(QStringLiteral("Frequency Sweep Setup"));
+    Frame2 = new QGroupBox(QStringLiteral("Frequency Sweep Setup"));
     Sweep_Type[0] = new QRadioButton(QStringLiteral("Analog"));
     Sweep_Type[1] = new QRadioButton(QStringLiteral("CW"));
     Sweep_Type[2] = new QRadioButton(QStringLiteral("Step"));
@@ -265,7 +264,7 @@ void srcswp::build_tabs()
     Freq_Setup_frame->addWidget(analog);
     Freq_Setup_frame->addWidget(cw);
     Freq_Setup_frame->addWidget(step);
-    auto* fl = new QGridLayout(frame2);
+    auto* fl = new QGridLayout(Frame2);
     fl->addWidget(Sweep_Type[0], 0, 0);
     fl->addWidget(Sweep_Type[1], 0, 1);
     fl->addWidget(Sweep_Type[2], 0, 2);
@@ -273,7 +272,7 @@ void srcswp::build_tabs()
     RF_Output_Check = new QCheckBox(QStringLiteral("Sweeper RF Output"));
     // Stacked, so that the tab stays narrow beside the graph.
     auto* l1 = new QVBoxLayout(page1);
-    l1->addWidget(frame2);
+    l1->addWidget(Frame2);
     l1->addWidget(power_frame);
     l1->addWidget(RF_Output_Check);
     l1->addStretch(1);
@@ -328,17 +327,17 @@ void srcswp::build_tabs()
     fg->addWidget(x2_label, 2, 3);
     fg->addWidget(Avg_Power_Data, 2, 4);
     fg->addWidget(avg_pwr_label, 2, 5);
-    auto* frame1 = new QGroupBox(QStringLiteral("Stats"));
+    Frame1 = new QGroupBox(QStringLiteral("Stats"));
     graph_get_time = readout_box();
     Readings_per_second = readout_box();
-    auto* sl = new QGridLayout(frame1);
+    auto* sl = new QGridLayout(Frame1);
     sl->addWidget(graph_get_time, 0, 0);
     sl->addWidget(new QLabel(QStringLiteral("ms/trace")), 0, 1);
     sl->addWidget(Readings_per_second, 1, 0);
     sl->addWidget(new QLabel(QStringLiteral("rdgs/sec")), 1, 1);
     auto* l3 = new QHBoxLayout(page3);
     l3->addWidget(Frame3);
-    l3->addWidget(frame1);
+    l3->addWidget(Frame1);
     l3->addStretch(1);
     SSTab1->addTab(page3, QStringLiteral("General"));
 
@@ -424,9 +423,14 @@ void srcswp::build_graph_frame()
     };
     Sweep_Graph_Frame = new QFrame(form_);
     Sweep_Graph_Frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    Sweep_Graph_Frame->installEventFilter(this);
     graph = new CanvasWidget(Sweep_Graph_Frame);
     graph->setMouseTracking(true);
+    // Moves over the window and these frames clear the pointer's readout and any drag; they need tracking
+    // to be seen with no button held.
+    for (QWidget* w : std::initializer_list<QWidget*>{form_, Sweep_Graph_Frame, Frame1, Frame2, graph}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
     graph->canvas().set_back_color(Qt::black);
     graph->canvas().set_fore_color(QColor(255, 230, 0));
     top_y_axis = entry_box(QStringLiteral("20.00"), QStringLiteral("Top Y Axis Scale"), 56);
@@ -439,13 +443,20 @@ void srcswp::build_graph_frame()
         box->setAlignment(Qt::AlignRight);
     }
     y_unit_label = new QLabel(QStringLiteral("dB"), Sweep_Graph_Frame);
+    // The scale in force, apart from the boxes, which may hold a text not yet entered: a refused entry is
+    // put back from them.
+    y_top_label = new QLabel(QStringLiteral("20.00"), Sweep_Graph_Frame);
+    y_bottom_label = new QLabel(QStringLiteral("-50.00"), Sweep_Graph_Frame);
+    y_top_label->hide();
+    y_bottom_label->hide();
     x_lh_label = new QLabel(QStringLiteral("GHz"), Sweep_Graph_Frame);
     x_rh_label = new QLabel(QStringLiteral("GHz"), Sweep_Graph_Frame);
     cur1_data = new QLabel(graph);
     cur2_data = new QLabel(graph);
     diff_data = new QLabel(graph);
     mouse_posn = new QLabel(graph);
-    for (QLabel* l : {cur1_data, cur2_data, diff_data, mouse_posn}) {
+    on_graph = new QLabel(graph);
+    for (QLabel* l : {cur1_data, cur2_data, diff_data, mouse_posn, on_graph}) {
         l->setStyleSheet(QStringLiteral("QLabel { color: white; }"));
         l->hide();
     }
@@ -526,8 +537,15 @@ void srcswp::closeEvent(QCloseEvent* event)
 
 bool srcswp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Sweep_Graph_Frame && event->type() == QEvent::MouseMove)
+    // The pointer off the graph: on the window, its frames, or gone from the graph by any way.
+    const bool off_graph = (event->type() == QEvent::MouseMove && (watched == form_ || watched == Sweep_Graph_Frame)) ||
+                           (event->type() == QEvent::Leave && watched == graph);
+    if (off_graph)
         Form_MouseMove();
+    else if (event->type() == QEvent::MouseMove && watched == Frame1)
+        Frame1_MouseMove();
+    else if (event->type() == QEvent::MouseMove && watched == Frame2)
+        Frame2_MouseMove();
     return ModeWindow::eventFilter(watched, event);
 }
 
@@ -569,6 +587,7 @@ void srcswp::Form_Load()
     stop_requested = true;
     sweep_type = 0;
     mouse_posn->hide();
+    on_graph->hide();
     mouse_down = false;
     grabbed_cursor = 0;
     redraw_pending = false;
@@ -608,12 +627,13 @@ void srcswp::Form_Load()
             }
         });
     }
-    // 10. A failure of the framing sends counts as a failed set-up.
+    // 10. With the 10 s time-out (code 13): a slow sweep must not time the set-up out, and the code stays in
+    // force for what follows. A failure of the framing sends counts as a failed set-up.
     bool set_up = false;
     load_step([&] {
         set_up = gpibgen::configure_with_opc(gs.serial_in_use ? QStringLiteral("OPMD SRCSWP;SRCMOD FREQ")
                                                               : QStringLiteral("DISP ON;OPMD SRCSWP;SRCMOD FREQ"),
-                                             10, gs.gpib_board, gs.meter_address);
+                                             13, gs.gpib_board, gs.meter_address);
     });
     // 11.
     {
@@ -784,6 +804,8 @@ void srcswp::menuAbout_Click()
         main->show_help(QStringLiteral("source.txt"));
 }
 
+void srcswp::menuPrinterSetup_Click() { page_setup.setup(); }
+
 void srcswp::menuPrintGraph_Click()
 {
     prompts().message_box(QStringLiteral("Not available yet..."));
@@ -836,6 +858,7 @@ void srcswp::Timer1_Timer()
 void srcswp::Form_MouseMove()
 {
     mouse_posn->hide();
+    on_graph->hide();
     mouse_down = false;
     grabbed_cursor = 0;
     graph->unsetCursor();
@@ -910,7 +933,9 @@ bool srcswp::run_pass(int& run_once_count)
     const qint64 t1 = clk().now_us();
     gpibgen::gpib_error(QStringLiteral("Reading data"));
     const long received = gs.ibcntl;
-    if (gs.ibcnt >= 1) {
+    // Only a whole block is a trace; a short, long or garbled reply is no data, never a partial trace.
+    const bool block = is_trace_block(reply_buffer, received);
+    if (block) {
         data_valid = true;
         // The trace is used whatever the clock says; only the rates need a positive interval.
         if (const auto r = rates(t1 - t0)) {
@@ -932,7 +957,7 @@ bool srcswp::run_pass(int& run_once_count)
             }
         }
     }
-    if (received == 0) {
+    if (!block) {
         prompts().message_box(QStringLiteral("There is was no graph data returned."), Prompts::Buttons::Ok,
                               Prompts::Icon::None, QStringLiteral(" Problem"));
         return false;
@@ -1063,8 +1088,13 @@ void srcswp::box_changed(Box box, QLineEdit* edit)
     }
 }
 
-void srcswp::write_sweep_range(double start, double stop)
+bool srcswp::write_sweep_range(double start, double stop)
 {
+    // A range the boxes would not send stays out of them, so the instruments and the axis stay in step.
+    if (!range_fits(start, stop, level_sweep == 0)) {
+        prompts().beep();
+        return false;
+    }
     const QString a = numtext::cstr_double(start);
     const QString b = numtext::cstr_double(stop);
     if (level_sweep == 1) {
@@ -1077,6 +1107,7 @@ void srcswp::write_sweep_range(double start, double stop)
         Freq_analog_start->setText(a);
         freq_analog_stop->setText(b);
     }
+    return true;
 }
 
 void srcswp::single_run_when_idle()
@@ -1095,9 +1126,10 @@ void srcswp::COC_Click(int index)
     const double centre = value_after_at((index == 0 ? cur1_data : cur2_data)->text());
     const auto [start, stop] = centre_on(left, right, centre, level_sweep == 0);
     // "Center on" moves a frequency sweep between step and analog boxes by the chosen kind.
-    write_sweep_range(start, stop);
-    (index == 0 ? cursor1_index : cursor2_index) = kCentreIndex;
-    single_run_when_idle();
+    if (write_sweep_range(start, stop)) {
+        (index == 0 ? cursor1_index : cursor2_index) = kCentreIndex;
+        single_run_when_idle();
+    }
     COC[index]->setEnabled(true);
 }
 
@@ -1153,10 +1185,10 @@ void srcswp::apply_cal_data_Click()
 
 void srcswp::write_y_axis(float top, float bottom)
 {
-    const QString t = numtext::format_single(top, QStringLiteral("#0.00"));
-    const QString b = numtext::format_single(bottom, QStringLiteral("#0.00"));
-    top_y_axis->setText(t);
-    bottom_y_axis->setText(b);
+    y_top_label->setText(numtext::format_single(top, QStringLiteral("#0.00")));
+    y_bottom_label->setText(numtext::format_single(bottom, QStringLiteral("#0.00")));
+    top_y_axis->setText(y_top_label->text());
+    bottom_y_axis->setText(y_bottom_label->text());
     graph->canvas().scale(1, double(top) * 1024, 200, double(bottom) * 1024);
     clk().yield();
 }
@@ -1176,7 +1208,7 @@ void srcswp::draw_cursors()
     Canvas& c = graph->canvas();
     c.set_draw_style(Canvas::DrawStyle::Dash);
     for (int index : {cursor1_index, cursor2_index})
-        c.line(index, double(y_top) * 1024, index, double(y_bottom) * 1024, QColor(255, 255, 255));
+        c.line(index, double(y_top) * 1024, index, double(y_bottom) * 1024);
     c.set_draw_style(Canvas::DrawStyle::Solid);
 }
 
@@ -1213,7 +1245,7 @@ void srcswp::update_cursor_data()
     const double wd = c.text_width(diff_data->text());
     place_on_graph(cur1_data, left_edge(cursor1_index + 1, w1), top);
     place_on_graph(cur2_data, left_edge(cursor2_index + 1, w2), top + down * 2 * h);
-    place_on_graph(diff_data, left_edge((cursor1_index + cursor2_index) / 2.0 - w1 / 2, wd), bottom - down * 2 * h);
+    place_on_graph(diff_data, left_edge((cursor1_index + cursor2_index) / 2.0 - w1, wd), bottom - down * 2 * h);
 }
 
 void srcswp::place_on_graph(QLabel* label, double x, double y)
@@ -1311,7 +1343,7 @@ void srcswp::top_y_axis_KeyPress(int key_code)
         write_y_axis(y_top, y_bottom);
         draw_graph();
     } else {
-        top_y_axis->setText(numtext::format_single(y_top, QStringLiteral("#0.00")));
+        top_y_axis->setText(y_top_label->text());
     }
     clk().yield();
 }
@@ -1327,7 +1359,7 @@ void srcswp::bottom_y_axis_KeyPress(int key_code)
         write_y_axis(y_top, y_bottom);
         draw_graph();
     } else {
-        bottom_y_axis->setText(numtext::format_single(y_bottom, QStringLiteral("#0.00")));
+        bottom_y_axis->setText(y_bottom_label->text());
     }
     clk().yield();
 }
@@ -1412,8 +1444,8 @@ void srcswp::Zoom_Between_Click()
 {
     Zoom_Between->setEnabled(false);
     const auto [start, stop] = zoom_between(value_after_at(cur1_data->text()), value_after_at(cur2_data->text()));
-    write_sweep_range(start, stop);
-    single_run_when_idle();
+    if (write_sweep_range(start, stop))
+        single_run_when_idle();
     Zoom_Between->setEnabled(true);
 }
 
@@ -1423,9 +1455,10 @@ void srcswp::Zoom_out_Click()
     const double left = numtext::val(left_x_axis->text());
     const double right = numtext::val(right_x_axis->text());
     const auto [start, stop] = zoom_out(left, right, level_sweep == 0);
-    write_sweep_range(start, stop);
-    update_screen_x_axis();
-    single_run_when_idle();
+    if (write_sweep_range(start, stop)) {
+        update_screen_x_axis();
+        single_run_when_idle();
+    }
     Zoom_out->setEnabled(true);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "frame/mode_window.h"
+#include "frame/page_setup.h"
 #include "frame/trace_block.h"
 #include "sweep/amp_rules.h"
 #include "sweep/sweep_rules.h"
@@ -47,11 +48,16 @@ public:
     void menuExit_Click();
     void menuAbout_Click();
     void menuSaveGraph_Click();
+    void menuPrinterSetup_Click();
     void menuPrintGraph_Click();
     void menuDisplay_Click();
     void SSTab1_Click(int previous_tab);
     void Timer1_Timer();
+    // The pointer over the window or the frames "Stats" and "Frequency Sweep Setup": no pointer readout,
+    // no drag.
     void Form_MouseMove();
+    void Frame1_MouseMove() { Form_MouseMove(); }
+    void Frame2_MouseMove() { Form_MouseMove(); }
 
     // Acquisition.
     void start_run();
@@ -144,6 +150,7 @@ public:
     amp_rules::Results amp_results;
     bool amp_test_active = false;
     int traces_decoded = 0;
+    PageSetup page_setup;
 
     // ---- controls ----
     QMenu* menuFileBar;
@@ -183,6 +190,7 @@ public:
     QLineEdit* freq_step_dwell;
     QLineEdit* freq_cw_freq;
     QCheckBox* RF_Output_Check;
+    QGroupBox* Frame2;
     // Tab 2: calibration.
     QPushButton* do_calibration;
     QPushButton* apply_cal_data;
@@ -201,6 +209,7 @@ public:
     QLabel* avg_pwr_label;
     QLabel* graph_get_time;
     QLabel* Readings_per_second;
+    QGroupBox* Frame1;
     // Tab 4: cursors.
     QPushButton* auto_scale_y;
     QPushButton* C1TPLR;
@@ -225,10 +234,13 @@ public:
     QLabel* x_lh_label;
     QLabel* x_rh_label;
     QLabel* y_unit_label;
+    QLabel* y_top_label;
+    QLabel* y_bottom_label;
     QLabel* cur1_data;
     QLabel* cur2_data;
     QLabel* diff_data;
     QLabel* mouse_posn;
+    QLabel* on_graph;
     // The amplifier test's controls and graph (tab 5).
     QPushButton* Run_amp_test;
     QCheckBox* Amp_Freq_Sweep_Check;
@@ -272,8 +284,9 @@ private:
     bool run_pass(int& run_once_count);
     // Places a label drawn on the graph at graph units (x, y).
     void place_on_graph(QLabel* label, double x, double y);
-    // Writes a new sweep range into the boxes of the current sweep (nothing in a CW frequency sweep).
-    void write_sweep_range(double start, double stop);
+    // Writes a new sweep range into the boxes of the current sweep (nothing in a CW frequency sweep); a
+    // range the boxes would not send beeps and gives false.
+    bool write_sweep_range(double start, double stop);
     void single_run_when_idle();
     void place_x_axis_boxes();
     void build_amp_tab(QWidget* page);

@@ -325,8 +325,9 @@ void srcswp::Draw_Amp_Gaincomp_Graph()
             px = i;
             py = v;
         }
+        // A flat compression range has nothing for the cursor to mark.
+        Draw_Amp_Cursor();
     }
-    Draw_Amp_Cursor();
 }
 
 void srcswp::Draw_Amp_Cursor()

@@ -4,32 +4,52 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace sweep_rules {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
+
+// A box's text may go out in a set-up: as the user left it when it is a number or empty.
+bool sendable(const QString& text) { return text.isEmpty() || numtext::is_well_formed_number(text); }
+
+// Appends the command unless one of the box texts it carries may not go out.
+void add(QStringList& out, const QString& command, std::initializer_list<const QString*> texts)
+{
+    for (const QString* t : texts)
+        if (!sendable(*t))
+            return;
+    out << command;
 }
+}  // namespace
 
 QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on)
 {
     QStringList out{QStringLiteral("RF0")};
     switch (sweep_type) {
     case Step:
-        out << QStringLiteral("SF1 SSP") + kCrLf << QStringLiteral("SNS ") + f.step_steps + QStringLiteral("SPS")
-            << QStringLiteral("SDT ") + f.step_dwell + QStringLiteral("SEC") << QStringLiteral("F1 ") + f.step_start + QStringLiteral("GH")
-            << QStringLiteral("F2 ") + f.step_stop + QStringLiteral("GH") << QStringLiteral("L1 ") + f.level + QStringLiteral("DM");
+        out << QStringLiteral("SF1 SSP") + kCrLf;
+        add(out, QStringLiteral("SNS ") + f.step_steps + QStringLiteral("SPS"), {&f.step_steps});
+        add(out, QStringLiteral("SDT ") + f.step_dwell + QStringLiteral("SEC"), {&f.step_dwell});
+        add(out, QStringLiteral("F1 ") + f.step_start + QStringLiteral("GH"), {&f.step_start});
+        add(out, QStringLiteral("F2 ") + f.step_stop + QStringLiteral("GH"), {&f.step_stop});
+        add(out, QStringLiteral("L1 ") + f.level + QStringLiteral("DM"), {&f.level});
         break;
     case Cw:
-        out << QStringLiteral("CF1") + kCrLf << QStringLiteral("F1 ") + f.cw_freq + QStringLiteral("GH")
-            << QStringLiteral("PDT ") + f.level_dwell + QStringLiteral("SEC")
-            << QStringLiteral("RF0 L1 ") + f.level_start + QStringLiteral("DM") << QStringLiteral("L2 ") + f.level_stop + QStringLiteral("DM")
-            << QStringLiteral("PNS ") + f.level_steps + QStringLiteral("SPS LSP");
+        out << QStringLiteral("CF1") + kCrLf;
+        add(out, QStringLiteral("F1 ") + f.cw_freq + QStringLiteral("GH"), {&f.cw_freq});
+        add(out, QStringLiteral("PDT ") + f.level_dwell + QStringLiteral("SEC"), {&f.level_dwell});
+        add(out, QStringLiteral("RF0 L1 ") + f.level_start + QStringLiteral("DM"), {&f.level_start});
+        add(out, QStringLiteral("L2 ") + f.level_stop + QStringLiteral("DM"), {&f.level_stop});
+        add(out, QStringLiteral("PNS ") + f.level_steps + QStringLiteral("SPS LSP"), {&f.level_steps});
         break;
     default:
-        out << QStringLiteral("SF1 SWP") + kCrLf << QStringLiteral("SWT") + f.analog_time + QStringLiteral("SEC")
-            << QStringLiteral("F1 ") + f.analog_start + QStringLiteral("GH") << QStringLiteral("F2 ") + f.analog_stop + QStringLiteral("GH")
-            << QStringLiteral("L1 ") + f.level + QStringLiteral("DM");
+        out << QStringLiteral("SF1 SWP") + kCrLf;
+        add(out, QStringLiteral("SWT") + f.analog_time + QStringLiteral("SEC"), {&f.analog_time});
+        add(out, QStringLiteral("F1 ") + f.analog_start + QStringLiteral("GH"), {&f.analog_start});
+        add(out, QStringLiteral("F2 ") + f.analog_stop + QStringLiteral("GH"), {&f.analog_stop});
+        add(out, QStringLiteral("L1 ") + f.level + QStringLiteral("DM"), {&f.level});
         break;
     }
     out << (rf_on ? QStringLiteral("RF1") : QStringLiteral("RF0"));
@@ -40,31 +60,36 @@ QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int swe
 {
     if (level_sweep) {
         QStringList out{QStringLiteral("SRCMOD POWER")};
-        if (sweep_type == Cw)
-            out << QStringLiteral("CFSRC A, FREQ; CFSRC B, FREQ") << QStringLiteral("CFFRQ A,") + f.cw_freq + QStringLiteral("GHZ")
-                << QStringLiteral("CFFRQ B,") + f.cw_freq + QStringLiteral("GHZ")
-                << QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop;
+        if (sweep_type == Cw) {
+            out << QStringLiteral("CFSRC A, FREQ; CFSRC B, FREQ");
+            add(out, QStringLiteral("CFFRQ A,") + f.cw_freq + QStringLiteral("GHZ"), {&f.cw_freq});
+            add(out, QStringLiteral("CFFRQ B,") + f.cw_freq + QStringLiteral("GHZ"), {&f.cw_freq});
+            add(out, QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop,
+                {&f.level_start, &f.level_stop});
+        }
         return out;
     }
     QStringList out{QStringLiteral("SRCMOD FREQ"), QStringLiteral("CFSRC A, VGHZ; CFSRC B, VGHZ")};
-    if (sweep_type == Analog)
-        out << QStringLiteral("SRCSTFRQ ") + f.analog_start + QStringLiteral("GHz;SRCSPFRQ ") + f.analog_stop + QStringLiteral("GHz");
-    else if (sweep_type == Step)
-        out << QStringLiteral("SRCSTFRQ ") + f.step_start + QStringLiteral("GHz;SRCSPFRQ ") + f.step_stop + QStringLiteral("GHz");
+    if (sweep_type == Analog || sweep_type == Step) {
+        const QString& start = sweep_type == Step ? f.step_start : f.analog_start;
+        const QString& stop = sweep_type == Step ? f.step_stop : f.analog_stop;
+        add(out, QStringLiteral("SRCSTFRQ ") + start + QStringLiteral("GHz;SRCSPFRQ ") + stop + QStringLiteral("GHz"),
+            {&start, &stop});
+    }
     return out;
 }
 
 std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type)
 {
-    if (level_sweep)
-        return QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop;
-    if (sweep_type == Cw)
+    if (!level_sweep && sweep_type == Cw)
         return std::nullopt;
-    const QString& start = sweep_type == Step ? f.step_start : f.analog_start;
-    const QString& stop = sweep_type == Step ? f.step_stop : f.analog_stop;
-    if (!(numtext::val(start) > 0) || !(numtext::val(stop) > 0))
+    const QString& start = level_sweep ? f.level_start : sweep_type == Step ? f.step_start : f.analog_start;
+    const QString& stop = level_sweep ? f.level_stop : sweep_type == Step ? f.step_stop : f.analog_stop;
+    // Half-typed ends, or a start past the stop for a moment while the other end is typed, stay here.
+    if (!numtext::is_well_formed_number(start) || !numtext::is_well_formed_number(stop) ||
+        !range_fits(numtext::val(start), numtext::val(stop), !level_sweep))
         return std::nullopt;
-    return meter_sweep_commands(f, false, sweep_type).last();
+    return meter_sweep_commands(f, level_sweep, sweep_type).last();
 }
 
 std::optional<QString> box_command(Box box, const QString& text)
@@ -81,7 +106,7 @@ std::optional<QString> box_command(Box box, const QString& text)
         {"L2 ", "DM  LSP", false},
     };
     const Rule& r = rules[int(box)];
-    if (r.positive_only && !(numtext::val(text) > 0))
+    if (!numtext::is_well_formed_number(text) || (r.positive_only && !(numtext::val(text) > 0)))
         return std::nullopt;
     return QLatin1String(r.prefix) + text + QLatin1String(r.suffix);
 }
@@ -141,8 +166,8 @@ std::pair<double, double> zoom_out(double left, double right, bool frequency_swe
 {
     const double quarter = (right - left) / 4;
     double new_left = left - quarter;
-    if (frequency_sweep && new_left < 0)
-        new_left = 0;
+    if (frequency_sweep && new_left < kLowestStartGhz)
+        new_left = kLowestStartGhz;
     return {new_left, right + quarter};
 }
 
@@ -152,9 +177,14 @@ std::pair<double, double> centre_on(double left, double right, double centre, bo
 {
     const double half = (right - left) / 2;
     double start = centre - half;
-    if (frequency_sweep && start < 0)
-        start = 0;
+    if (frequency_sweep && start < kLowestStartGhz)
+        start = kLowestStartGhz;
     return {start, centre + half};
+}
+
+bool range_fits(double start, double stop, bool frequency_sweep)
+{
+    return std::isfinite(start) && std::isfinite(stop) && start <= stop && (!frequency_sweep || start > 0);
 }
 
 int turning_point(const float* points, int index, bool to_right)

@@ -39,13 +39,15 @@ struct SweepFields {
 };
 
 // The generator's programming for a sweep kind: "RF0", the branch's commands (the first of which is
-// status-checked), and the RF output as the box says.
+// status-checked), and the RF output as the box says. A box's text goes out as it stands when it is
+// empty or a well-formed number; a command whose box holds anything else is left out.
 QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on);
-// The meter's source-sweep mode and range.
+// The meter's source-sweep mode and range, on the same terms.
 QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type);
 
-// The meter's range alone, for a change of a start or stop box of the sweep in use; none in a CW
-// frequency sweep or while a frequency end is not above 0.
+// The meter's range alone, for a change of a start or stop box of the sweep in use: only while both
+// ends are well-formed numbers, frequencies above 0, and the start is not above the stop; none in a CW
+// frequency sweep.
 std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type);
 
 // A box of the "Sweeper" tab whose every change programs the generator.
@@ -53,8 +55,8 @@ enum class Box {
     AnalogStart, AnalogStop, AnalogTime, CwFreq, StepStart, StepStop, StepSteps, StepDwell,
     Level, LevelDwell, LevelStart, LevelSteps, LevelStop
 };
-// The command a change of the box's text sends, or none (frequency, time and step boxes send only a
-// value above 0; the level boxes always).
+// The command a change of the box's text sends, or none: only a well-formed number goes out, and from
+// the frequency, time and step boxes only a value above 0.
 std::optional<QString> box_command(Box box, const QString& text);
 
 // Gate commands: "GTDLY " / "GTGW " and the value in the Str form.
@@ -82,12 +84,20 @@ double value_after_at(const QString& label);
 // The axis boxes' text of a sweep end, "##0.000##".
 QString axis_text(double v);
 
-// New sweep range of "Zoom Out": each end out by a fourth of the span; a frequency left below 0 is 0.
+// The lowest start the zoom and centring commands give a frequency sweep, in GHz. It must be above 0,
+// or the boxes would refuse it and the generator, the meter and the axis would part; 1 MHz is the
+// smallest step the cursor readouts show.
+constexpr double kLowestStartGhz = 0.001;
+// New sweep range of "Zoom Out": each end out by a fourth of the span; a frequency start below
+// kLowestStartGhz is raised to it.
 std::pair<double, double> zoom_out(double left, double right, bool frequency_sweep);
 // "Zoom to Cursors": the two cursor x values in order.
 std::pair<double, double> zoom_between(double x1, double x2);
-// "Center on": the same span around the centre; a frequency sweep never starts below 0.
+// "Center on": the same span around the centre; a frequency start is raised as by zoom_out.
 std::pair<double, double> centre_on(double left, double right, double centre, bool frequency_sweep);
+// A range the commands may write into the sweep boxes: the boxes would send both ends (a frequency
+// start above 0) and the start is not above the stop. Anything else is refused with a beep.
+bool range_fits(double start, double stop, bool frequency_sweep);
 // Cursor to the next turning point, to the right or to the left; the index stays when there is none.
 int turning_point(const float* points, int index, bool to_right);
 // A dragged cursor's index for pointer x: CInt(x), within 1..199.

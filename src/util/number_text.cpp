@@ -552,6 +552,38 @@ std::optional<double> val_finite_single(const QByteArray& s)
     return v;
 }
 
+bool is_well_formed_number(const QString& s)
+{
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    const auto sign = [&] {
+        if (i < n && (s[i] == u'+' || s[i] == u'-'))
+            ++i;
+    };
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && s[i] >= u'0' && s[i] <= u'9')
+            ++i;
+        return i - from;
+    };
+    sign();
+    qsizetype mantissa = digits();
+    if (i < n && s[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (i < n && (s[i] == u'E' || s[i] == u'e')) {
+        ++i;
+        sign();
+        if (digits() == 0)
+            return false;
+    }
+    // val() reads an overflow as the largest double.
+    return i == n && std::abs(val(s)) < DBL_MAX;
+}
+
 double val(const char* s)
 {
     if (!s)
