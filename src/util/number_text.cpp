@@ -540,6 +540,36 @@ bool has_number(const QByteArray& s)
     return i < n && s[i] >= '0' && s[i] <= '9';
 }
 
+bool is_well_formed_number(const QString& s)
+{
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    const auto at = [&](char16_t c) { return i < n && s[i].unicode() == c; };
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && s[i].unicode() >= u'0' && s[i].unicode() <= u'9')
+            ++i;
+        return i - from;
+    };
+    if (at(u'+') || at(u'-'))
+        ++i;
+    qsizetype mantissa = digits();
+    if (at(u'.')) {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (at(u'E') || at(u'e')) {
+        ++i;
+        if (at(u'+') || at(u'-'))
+            ++i;
+        if (digits() == 0)
+            return false;
+    }
+    return i == n && std::abs(val(s)) < DBL_MAX;
+}
+
 double val(const char* s)
 {
     if (!s)

@@ -57,6 +57,10 @@ double val(const char* s);
 // The text holds a number where val() reads one: blanks, tabs and line feeds may stand anywhere before
 // its first digit. A reply without one must never count as a reading of 0.
 bool has_number(const QByteArray& s);
+// The text is a number fit to go to an instrument as it stands: an optional sign, digits with at most
+// one point (at least one digit), an optional exponent (E or e, optional sign, digits), and nothing else,
+// not even blanks; its value is finite (one that val() does not clamp).
+bool is_well_formed_number(const QString& s);
 
 // CInt() / CLng(): nearest integer, halves to the even neighbour. The
 // runtime raised an overflow outside the type's range; here the result is
