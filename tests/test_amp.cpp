@@ -1,25 +1,25 @@
 // The amplifier gain and compression test on the source-sweep window, against a simulated amplifier
-// between the generator and the sensors: single frequency, frequency runs with skipped and uncompressed
-// points, stop, the commands on the wire, the data file and the offset window.
+// between the generator and the sensors: single frequency, frequency runs with uncompressed points and failing
+// frequencies, stop and exit, refused boxes, the commands on the wire, the data file and the offset window.
 #include "frame/mode_registry.h"
 #include "link/globals.h"
-#include "sim/sim_gpib_bus.h"
 #include "platform/canvas.h"
 #include "sim/meter_sweep.h"
 #include "sim/sim_generator.h"
+#include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
 #include "sim/sweep_amplifier.h"
-#include "support/mode_session.h"
+#include "support/test_bench.h"
 #include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAction>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,29 +36,18 @@ int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
 struct AmpBench {
     TestBench tb;
     std::shared_ptr<sim_sweep::AmplifierPath> amp = std::make_shared<sim_sweep::AmplifierPath>();
-    std::unique_ptr<sorvdemo> main;
     QPointer<srcswp> w;
 
-    // in_main: the window opened from the main window's menu, in its window area.
-    explicit AmpBench(bool in_main = false)
+    AmpBench()
     {
         sim_sweep::SweepBench& b = sim_sweep::bench_of(tb.meter());
         b.noise_db = 0;
         b.source_flatness = false;
         b.path = amp;
-        if (in_main) {
-            checked_system(tb);
-            main = std::make_unique<sorvdemo>();
-            main->resize(1280, 800);
-            main->show();
-            main->enter_mode(Mode::SourceSweep);
-            w = qobject_cast<srcswp*>(main->open_mode_window());
-        } else {
-            w = new srcswp;
-            w->show();
-            w->load();
-        }
         g().meter_model = "RQ5822K";
+        w = new srcswp;
+        w->show();
+        w->load();
         w->RF_Output_Check->setChecked(true);
         w->Level_type[1]->click();
         w->Level_sweep_start->setText("-30");
@@ -73,9 +62,10 @@ struct AmpBench {
         tb.clock.on_yield = nullptr;
         if (w)
             w->menuExit_Click();
-        settle_events();
-        main.reset();
-        settle_events();
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
     void range(const QString& start, const QString& stop, const QString& step)
     {
@@ -96,8 +86,7 @@ private slots:
     void single_frequency_against_the_closed_form();
     void frequency_run_with_an_uncompressed_point();
     void failing_run_ends_at_its_first_failed_frequency();
-    void no_sweep_run_beside_the_test_and_no_test_without_its_window();
-    void stop_in_the_middle_of_a_run();
+    void stop_and_exit_in_the_middle_of_a_run();
     void refused_inputs_send_nothing();
     void data_file_lines();
     void offset_window();
@@ -216,61 +205,15 @@ void AmpTest::failing_run_ends_at_its_first_failed_frequency()
     }
 }
 
-void AmpTest::no_sweep_run_beside_the_test_and_no_test_without_its_window()
-{
-    // Exit of the window itself is refused and the test goes on; the main window's Exit stops the test after
-    // its point, and the window then leaves with its leaving commands.
-    const struct {
-        bool main_exit;
-        QStringList boxes;
-        int points;
-    } cases[] = {{false, {"please stop the demo first."}, 11}, {true, {"Are you sure?"}, 3}};
-    for (const auto& c : cases) {
-        AmpBench ab(true);
-        QVERIFY(ab.w);
-        ab.range("1", "2", "0.1");
-        ab.tb.prompts.answers = {Prompts::Answer::Yes};
-        int yields = 0, runnable = 0, hidden = 0;
-        ab.tb.clock.on_yield = [&] {
-            ++yields;
-            runnable += ab.w->menuRunOnce->isEnabled() || ab.w->menuRunCont->isEnabled() || ab.w->menuStop->isEnabled();
-            hidden += !ab.w->isVisible();
-            // A disabled item does nothing, even when triggered.
-            if (yields == 3)
-                ab.w->menuRunCont->trigger();
-            if (ab.w->amp_results.count() == 2 && ab.tb.prompts.calls.empty()) {
-                if (c.main_exit)
-                    ab.main->menuExit_Click();
-                else
-                    ab.w->menuExit_Click();
-            }
-        };
-        ab.w->Run_amp_test->click();
-        ab.tb.clock.on_yield = nullptr;
-        QVERIFY(yields > 3 * c.points);
-        QCOMPARE(runnable, 0);
-        QCOMPARE(hidden, 0);
-        QCOMPARE(ab.tb.prompts.boxes(), c.boxes);
-        QCOMPARE(ab.w->amp_results.count(), c.points);
-        settle_events();
-        const QStringList sent = ab.tb.meter_sent();
-        if (c.main_exit) {
-            QVERIFY(!ab.w);
-            QVERIFY(sent.indexOf("*RST;DISP ON;opmd srcswp") > sent.lastIndexOf("OGBD"));
-        } else {
-            QVERIFY(ab.w && ab.w->isVisible());
-            QVERIFY(!sent.contains("*RST;DISP ON;opmd srcswp"));
-            QVERIFY(ab.w->menuRunOnce->isEnabled() && ab.w->menuRunCont->isEnabled() && !ab.w->menuStop->isEnabled());
-        }
-    }
-}
-
-void AmpTest::stop_in_the_middle_of_a_run()
+void AmpTest::stop_and_exit_in_the_middle_of_a_run()
 {
     AmpBench ab;
     ab.range("1", "2", "0.1");
     bool clicked = false;
+    int runnable = 0;
     ab.tb.clock.on_yield = [&] {
+        // No sweep run may start beside the test.
+        runnable += ab.w->menuRunOnce->isEnabled() || ab.w->menuRunCont->isEnabled() || ab.w->menuStop->isEnabled();
         if (!clicked && ab.w->amp_results.count() == 2) {
             clicked = true;
             ab.w->Run_amp_test->click();
@@ -284,7 +227,9 @@ void AmpTest::stop_in_the_middle_of_a_run()
     QCOMPARE(ab.w->amp_results.count(), 3);
     QVERIFY(!ab.w->amp_stop_requested && !ab.w->amp_test_active);
     QCOMPARE(ab.tb.prompts.boxes(), QStringList({"please stop the demo first."}));
-    QVERIFY(ab.w);
+    QVERIFY(ab.w && ab.w->isVisible());
+    QCOMPARE(runnable, 0);
+    QVERIFY(ab.w->menuRunOnce->isEnabled() && ab.w->menuRunCont->isEnabled());
     // The next run starts afresh, its stop request cleared.
     ab.range("1", "1.2", "0.1");
     ab.w->Run_amp_test->click();
@@ -307,10 +252,7 @@ void AmpTest::refused_inputs_send_nothing()
         {true, "1", "1.79769313486232E+308", "1e307", "Please enter a stop frequency greater than 0."},
         {false, "abc", "", "", "Please enter a start frequency greater than 0."},
         {false, "1;*RST", "", "", "Please enter a start frequency greater than 0."},
-        {false, "nan", "", "", "Please enter a start frequency greater than 0."},
-        {false, "1e999", "", "", "Please enter a start frequency greater than 0."},
         {false, "-5", "", "", "Please enter a start frequency greater than 0."},
-        {false, QString(QChar(0x0661)), "", "", "Please enter a start frequency greater than 0."},
     };
     for (const auto& c : cases) {
         ab.tb.prompts.clear();
