@@ -1,17 +1,19 @@
 // The amplifier gain and compression test on the source-sweep window, against a simulated amplifier
-// between the generator and the sensors: single frequency, frequency runs with skipped and uncompressed
-// points, stop, the commands on the wire, the data file and the offset window.
+// between the generator and the sensors: single frequency, frequency runs with uncompressed points and failing
+// frequencies, stop and exit, refused boxes, the commands on the wire, the data file and the offset window.
 #include "frame/mode_registry.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
 #include "sim/meter_sweep.h"
 #include "sim/sim_generator.h"
+#include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
 #include "sim/sweep_amplifier.h"
 #include "support/test_bench.h"
 #include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -57,6 +59,7 @@ struct AmpBench {
     }
     ~AmpBench()
     {
+        tb.clock.on_yield = nullptr;
         if (w)
             w->menuExit_Click();
         for (int i = 0; i < 3; ++i) {
@@ -81,9 +84,10 @@ class AmpTest : public QObject {
 private slots:
     void init() { register_all_modes(); }
     void single_frequency_against_the_closed_form();
-    void frequency_run_with_uncompressed_and_timed_out_points();
-    void stop_in_the_middle_of_a_run();
-    void refused_ranges_send_nothing();
+    void frequency_run_with_an_uncompressed_point();
+    void failing_run_ends_at_its_first_failed_frequency();
+    void stop_and_exit_in_the_middle_of_a_run();
+    void refused_inputs_send_nothing();
     void data_file_lines();
     void offset_window();
 };
@@ -117,7 +121,7 @@ void AmpTest::single_frequency_against_the_closed_form()
     g().offset_mode_a = g().offset_mode_b = 0;
 }
 
-void AmpTest::frequency_run_with_uncompressed_and_timed_out_points()
+void AmpTest::frequency_run_with_an_uncompressed_point()
 {
     AmpBench ab;
     ab.amp->gain_slope_db_per_ghz = 1.0;   // 20, 20.5, 21, 21.5, 22 dB
@@ -125,27 +129,17 @@ void AmpTest::frequency_run_with_uncompressed_and_timed_out_points()
     ab.amp->no_compression_low_ghz = 1.9;  // 2 GHz never compresses
     ab.amp->no_compression_high_ghz = 2.1;
     ab.range("1", "3", "0.5");
-    // The meter says nothing while the generator is at 2.5 GHz.
-    ab.tb.clock.on_yield = [&] { ab.tb.meter().silent = ab.tb.generator().frequency_hz == 2.5e9; };
-    bool held = false;
-    ab.tb.prompts.on_call = [&](const RecordingPrompts::Call&) {
-        held = held || (!ab.w->SSTab1->isTabEnabled(0) && ab.w->Run_amp_test->text() == "Stop Amplifier Test");
-    };
     ab.w->Run_amp_test->click();
-    ab.tb.clock.on_yield = nullptr;
-    ab.tb.meter().silent = false;
-    QVERIFY(held);
+    QVERIFY(ab.tb.prompts.calls.empty());
     QCOMPARE(ab.tb.generator_sent(), QStringList({"F1 1 GH", "F1 1 GH", "F1 1.5 GH", "F1 2 GH", "F1 2.5 GH", "F1 3 GH"}));
-    // The acquisition loop reports the time-out; the point is skipped.
-    QCOMPARE(ab.tb.prompts.boxes(), QStringList({"Timed out (EABO) on Reading data", "There is was no graph data returned."}));
     const amp_rules::Results& r = ab.w->amp_results;
-    QCOMPARE(r.count(), 4);
+    QCOMPARE(r.count(), 5);
     const struct {
         double ghz;
         float gain;
         float compression;
-    } expected[] = {{1.0, 20.0f, -9.9f}, {1.5, 20.5f, -9.0f}, {2.0, 21.0f, amp_rules::kNoCompression}, {3.0, 22.0f, -6.0f}};
-    for (int i = 0; i < 4; ++i) {
+    } expected[] = {{1.0, 20.0f, -9.9f}, {1.5, 20.5f, -9.0f}, {2.0, 21.0f, amp_rules::kNoCompression}, {2.5, 21.5f, -6.9f}, {3.0, 22.0f, -6.0f}};
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(r.frequency(i), expected[i].ghz);
         QCOMPARE(r.gain(i), expected[i].gain);
         QVERIFY2(qAbs(r.compression(i) - expected[i].compression) < 1e-4, qPrintable(QString::number(r.compression(i))));
@@ -155,7 +149,7 @@ void AmpTest::frequency_run_with_uncompressed_and_timed_out_points()
     ab.w->Amp_Cursor_Scrollbar->setValue(2);
     QCOMPARE(ab.w->Amp_test_at_Freq->text(), QString("2.000"));
     QCOMPARE(ab.w->Compression_label->text(), QString("N/A"));
-    ab.w->Amp_Cursor_Scrollbar->setValue(3);
+    ab.w->Amp_Cursor_Scrollbar->setValue(4);
     QCOMPARE(ab.w->Amp_test_at_Freq->text(), QString("3.000"));
     QCOMPARE(ab.w->Gain_label->text(), QString("22"));
     // The graph: the gain in red, the compression in blue with a green bridge over the missing point.
@@ -170,17 +164,56 @@ void AmpTest::frequency_run_with_uncompressed_and_timed_out_points()
         green += op.color == QColor(0, 255, 0);
         blue += op.color == QColor(0, 0, 255);
     }
-    QCOMPARE(red, 3);
-    QCOMPARE(blue, 1);
+    QCOMPARE(red, 4);
+    QCOMPARE(blue, 2);
     QCOMPARE(green, 1);
 }
 
-void AmpTest::stop_in_the_middle_of_a_run()
+void AmpTest::failing_run_ends_at_its_first_failed_frequency()
+{
+    // Each fault strikes from 2.5 GHz on: the run ends there with one box, the earlier points kept.
+    // The generator's own failure strikes while it is at 2 GHz, the last frequency it takes.
+    const struct {
+        const char* fault;
+        double at_hz;
+        std::function<void(TestBench&)> strike;
+        QString box;
+    } cases[] = {
+        {"silent meter", 2.5e9, [](TestBench& tb) { tb.meter().silent = true; }, "Timed out (EABO) on Reading data"},
+        {"trace request not sent", 2.5e9, [](TestBench& tb) { tb.bench.bus().fail_next("send", 2); },
+         "No listeners error (ENOL) on Requesting data"},
+        {"generator gone", 2e9, [](TestBench& tb) { tb.bench.bus().no_listener(tb.bench.description().generator_address); },
+         "No listeners error (ENOL) on Amp test synth freq"},
+    };
+    for (const auto& c : cases) {
+        AmpBench ab;
+        ab.range("1", "4", "0.5");
+        bool struck = false;
+        ab.tb.clock.on_yield = [&] {
+            if (!struck && ab.tb.generator().frequency_hz == c.at_hz) {
+                struck = true;
+                c.strike(ab.tb);
+            }
+        };
+        ab.w->Run_amp_test->click();
+        QVERIFY2(struck, c.fault);
+        QCOMPARE(ab.tb.prompts.boxes(), QStringList({c.box}));
+        QCOMPARE(ab.w->amp_results.count(), 3);
+        QCOMPARE(ab.w->amp_results.frequency(2), 2.0);
+        QVERIFY2(!ab.tb.generator_sent().contains("F1 3 GH"), c.fault);
+        QVERIFY(!ab.w->amp_test_active && ab.w->Run_amp_test->text() == "Run Amplifier Test" && ab.w->SSTab1->isTabEnabled(0));
+    }
+}
+
+void AmpTest::stop_and_exit_in_the_middle_of_a_run()
 {
     AmpBench ab;
     ab.range("1", "2", "0.1");
     bool clicked = false;
+    int runnable = 0;
     ab.tb.clock.on_yield = [&] {
+        // No sweep run may start beside the test.
+        runnable += ab.w->menuRunOnce->isEnabled() || ab.w->menuRunCont->isEnabled() || ab.w->menuStop->isEnabled();
         if (!clicked && ab.w->amp_results.count() == 2) {
             clicked = true;
             ab.w->Run_amp_test->click();
@@ -194,7 +227,9 @@ void AmpTest::stop_in_the_middle_of_a_run()
     QCOMPARE(ab.w->amp_results.count(), 3);
     QVERIFY(!ab.w->amp_stop_requested && !ab.w->amp_test_active);
     QCOMPARE(ab.tb.prompts.boxes(), QStringList({"please stop the demo first."}));
-    QVERIFY(ab.w);
+    QVERIFY(ab.w && ab.w->isVisible());
+    QCOMPARE(runnable, 0);
+    QVERIFY(ab.w->menuRunOnce->isEnabled() && ab.w->menuRunCont->isEnabled());
     // The next run starts afresh, its stop request cleared.
     ab.range("1", "1.2", "0.1");
     ab.w->Run_amp_test->click();
@@ -202,19 +237,27 @@ void AmpTest::stop_in_the_middle_of_a_run()
     QCOMPARE(ab.w->amp_results.frequency(2), 1.2);
 }
 
-void AmpTest::refused_ranges_send_nothing()
+void AmpTest::refused_inputs_send_nothing()
 {
     AmpBench ab;
+    // range: a frequency run, else the single frequency of the start box.
     const struct {
+        bool range;
         QString start, stop, step, box;
     } cases[] = {
-        {"2", "1", "0.1", "Please change starting frequency"},
-        {"0", "600", "0.1", "Please change the Stepping frequency"},
-        {"1", "2", "0", "Please enter a frequency step greater than 0."},
+        {true, "2", "1", "0.1", "Please change starting frequency"},
+        {true, "0", "600", "0.1", "Please change the Stepping frequency"},
+        {true, "1", "2", "0", "Please enter a frequency step greater than 0."},
+        {true, "-5", "1", "0.1", "Please enter a start frequency greater than 0."},
+        {true, "1", "1.79769313486232E+308", "1e307", "Please enter a stop frequency greater than 0."},
+        {false, "abc", "", "", "Please enter a start frequency greater than 0."},
+        {false, "1;*RST", "", "", "Please enter a start frequency greater than 0."},
+        {false, "-5", "", "", "Please enter a start frequency greater than 0."},
     };
     for (const auto& c : cases) {
         ab.tb.prompts.clear();
         ab.range(c.start, c.stop, c.step);
+        ab.w->Amp_Freq_Sweep_Check->setChecked(c.range);
         ab.w->Run_amp_test->click();
         QCOMPARE(ab.tb.prompts.boxes(), QStringList({c.box}));
         QCOMPARE(ab.w->Run_amp_test->text(), QString("Run Amplifier Test"));

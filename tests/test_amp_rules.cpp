@@ -38,6 +38,11 @@ void AmpRulesTest::gain_and_compression_from_a_trace()
     float flat[200];
     std::fill(std::begin(flat), std::end(flat), 20480.0f - 1000.0f);
     QCOMPARE(compression_text(compression_dbm(flat, gain_text(gain_db(flat)), -10, 10)), QString("N/A"));
+    // A point keeps the values shown; one that no single-precision value holds is none.
+    const auto m = measure(trace, -30, 0);
+    QVERIFY(m && m->gain == 20.0f && m->compression == -9.0f && m->compression_text == "-9.000 dBm");
+    QCOMPARE(measure(flat, -10, 10)->compression, kNoCompression);
+    QVERIFY(!measure(trace, -1e39, 1e39));
 }
 
 void AmpRulesTest::frequency_plans_and_refusals()
@@ -55,6 +60,20 @@ void AmpRulesTest::frequency_plans_and_refusals()
         {"1", "2", "0", {}, "Please enter a frequency step greater than 0."},
         {"1", "2", "abc", {}, "Please enter a frequency step greater than 0."},
         {"1", "2", "-0.5", {}, "Please enter a frequency step greater than 0."},
+        {"+1", "1.5e0", ".25", {1.0, 1.25, 1.5}, ""},
+        // Only a well-formed number goes on to the instruments; a start at or below 0 never.
+        {"abc", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"1;*RST", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"nan", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"1e999", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {" 1", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {QString(QChar(0x0661)), "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"-5", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"0", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {"1", "1.79769313486232E+308", "0.1", {}, "Please enter a stop frequency greater than 0."},
+        {"1", "", "0.1", {}, "Please enter a stop frequency greater than 0."},
+        {"1", "2e", "0.1", {}, "Please enter a stop frequency greater than 0."},
+        {"1", "2", "0.1.1", {}, "Please enter a frequency step greater than 0."},
     };
     for (const auto& c : cases) {
         const Plan p = frequency_plan(c.start, c.stop, c.step);
@@ -66,7 +85,11 @@ void AmpRulesTest::frequency_plans_and_refusals()
     QCOMPARE(frequency_plan("2", "1", "1").refusal->title, QString("Start frequency too high"));
     QCOMPARE(frequency_plan("0", "600", "0.1").refusal->title, QString("Too many frequency points"));
     // 5000 steps are allowed: 5001 points.
-    QCOMPARE(frequency_plan("0", "500", "0.1").frequencies.size(), std::size_t(5001));
+    QCOMPARE(frequency_plan("1", "501", "0.1").frequencies.size(), std::size_t(5001));
+    // A single frequency: the start box alone, by the same rule.
+    for (const char* bad : {"abc", "1;*RST", "-5", "0", "1e999", ""})
+        QCOMPARE(start_refusal(bad)->title, QString("Start frequency"));
+    QVERIFY(!start_refusal("0.05"));
 }
 
 void AmpRulesTest::offset_and_frequency_commands()

@@ -3,6 +3,7 @@
 #include "util/number_text.h"
 
 #include <cmath>
+#include <limits>
 
 namespace amp_rules {
 
@@ -31,13 +32,55 @@ QString compression_text(const std::optional<double>& dbm)
     return dbm ? numtext::format(*dbm, QStringLiteral("##0.000 dBm")) : QStringLiteral("N/A");
 }
 
+namespace {
+
+bool fits_single(double v) { return std::isfinite(v) && std::abs(v) <= double(std::numeric_limits<float>::max()); }
+
+const Refusal kStartRefusal{QStringLiteral("Please enter a start frequency greater than 0."), QStringLiteral("Start frequency")};
+const Refusal kStopRefusal{QStringLiteral("Please enter a stop frequency greater than 0."), QStringLiteral("Stop frequency")};
+
+}  // namespace
+
+std::optional<Measured> measure(const float* trace, double left, double right)
+{
+    Measured m;
+    const double gain = gain_db(trace);
+    m.gain_text = gain_text(gain);
+    const auto comp = compression_dbm(trace, m.gain_text, left, right);
+    m.compression_text = compression_text(comp);
+    // What a run keeps is the value shown.
+    const double gain_kept = numtext::val(m.gain_text);
+    const double comp_kept = comp ? numtext::val(m.compression_text) : kNoCompression;
+    if (!fits_single(gain) || !fits_single(gain_kept) || (comp && (!fits_single(*comp) || !fits_single(comp_kept))))
+        return std::nullopt;
+    m.gain = float(gain_kept);
+    m.compression = float(comp_kept);
+    return m;
+}
+
+std::optional<Refusal> start_refusal(const QString& start)
+{
+    if (numtext::is_well_formed_number(start) && numtext::val(start) > 0)
+        return std::nullopt;
+    return kStartRefusal;
+}
+
 Plan frequency_plan(const QString& start_text, const QString& stop_text, const QString& step_text)
 {
     Plan plan;
+    // A box's text reaches the instruments as it stands: anything but a number is refused first.
+    if (!numtext::is_well_formed_number(start_text)) {
+        plan.refusal = kStartRefusal;
+        return plan;
+    }
+    if (!numtext::is_well_formed_number(stop_text)) {
+        plan.refusal = kStopRefusal;
+        return plan;
+    }
     const double start = numtext::val(start_text);
     const double stop = numtext::val(stop_text);
     const double step = numtext::val(step_text);
-    if (!(step > 0)) {
+    if (!numtext::is_well_formed_number(step_text) || !(step > 0)) {
         plan.refusal = Refusal{QStringLiteral("Please enter a frequency step greater than 0."),
                                QStringLiteral("Frequency step")};
         return plan;
@@ -49,6 +92,11 @@ Plan frequency_plan(const QString& start_text, const QString& stop_text, const Q
     if ((stop - start) / step > kMaxPoints) {
         plan.refusal = Refusal{QStringLiteral("Please change the Stepping frequency"),
                                QStringLiteral("Too many frequency points")};
+        return plan;
+    }
+    // After the span's own checks; a stop not above 0 is refused with it, as stop >= start here.
+    if (!(start > 0)) {
+        plan.refusal = kStartRefusal;
         return plan;
     }
     // Each frequency from its index, with room for the rounding of the span's quotient, so the last one

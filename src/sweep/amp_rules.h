@@ -23,6 +23,17 @@ std::optional<double> compression_dbm(const float* trace, const QString& gain_sh
 // "-9.900 dBm", or "N/A".
 QString compression_text(const std::optional<double>& dbm);
 
+// One point of the test: the readouts' texts and the values a run keeps from them.
+struct Measured {
+    QString gain_text;
+    QString compression_text;
+    float gain = 0;
+    float compression = kNoCompression;
+};
+// The point of a trace on the level axis left..right; none when a figure is not a finite single-precision
+// number: such a point is garbled and never kept.
+std::optional<Measured> measure(const float* trace, double left, double right);
+
 // The frequencies of a run, start + k x step up to stop, or the refusal's box (text and title).
 struct Refusal {
     QString text;
@@ -32,7 +43,10 @@ struct Plan {
     std::vector<double> frequencies;
     std::optional<Refusal> refusal;
 };
+// Only well-formed numbers go on: a start or stop that is none, or a start at or below 0, is refused.
 Plan frequency_plan(const QString& start, const QString& stop, const QString& step);
+// The refusal of the start box of a single-frequency test: none for a well-formed number above 0.
+std::optional<Refusal> start_refusal(const QString& start);
 
 // "F1 .05 GH", "CFFRQ A, .05GHZ" style commands of one frequency of a run.
 QString generator_frequency_command(double ghz);

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class Canvas;
 class CanvasWidget;
@@ -106,8 +107,8 @@ public:
     void Zoom_out_Click();
 
     // The amplifier test (tab 5).
-    // One point at the frequency set: true when a fresh trace was decoded.
-    bool do_amp_test();
+    // One point at the frequency set, from a fresh trace; none when the acquisition failed (its box said so).
+    std::optional<amp_rules::Measured> do_amp_test();
     void Run_amp_test_Click();
     void Amp_Freq_Sweep_Check_Click();
     void Show_CompFreq_Graph_Check_Click();
@@ -278,7 +279,9 @@ private:
     void guarded(const std::function<void()>& handler);
     void load_step(const std::function<void()>& step);
     void send_meter(const QString& text, const QString& label = QString());
-    void send_generator(const QString& text, const QString& label = QString());
+    // False when the status check after the send found it failed (its box has been shown).
+    bool send_generator(const QString& text, const QString& label = QString());
+    void no_graph_data_box();
     sweep_rules::SweepFields fields() const;
     // One pass of the run loop; false when the loop is to end.
     bool run_pass(int& run_once_count);

@@ -158,20 +158,25 @@ void srcswp::layout_amp_graph()
 
 Canvas& srcswp::amp_canvas() { return Amp_Graph->canvas(); }
 
-bool srcswp::do_amp_test()
+std::optional<Measured> srcswp::do_amp_test()
 {
     const int before = traces_decoded;
     run_once = true;
     run_sweep();
     // Only a trace decoded by this acquisition counts: never the previous frequency's.
     if (!data_valid || traces_decoded == before)
-        return false;
+        return std::nullopt;
+    const auto m = measure(graph_trace.data(), numtext::val(left_x_axis->text()), numtext::val(right_x_axis->text()));
+    if (!m) {
+        // Figures no single-precision value holds: a garbled trace, told as one that never came.
+        no_graph_data_box();
+        return std::nullopt;
+    }
     auto_scale_graph();
     Draw_Amp_Gaincomp_Graph();
-    Gain_label->setText(gain_text(gain_db(graph_trace.data())));
-    Compression_label->setText(compression_text(compression_dbm(
-        graph_trace.data(), Gain_label->text(), numtext::val(left_x_axis->text()), numtext::val(right_x_axis->text()))));
-    return true;
+    Gain_label->setText(m->gain_text);
+    Compression_label->setText(m->compression_text);
+    return m;
 }
 
 void srcswp::set_amp_controls_enabled(bool on)
@@ -184,6 +189,10 @@ void srcswp::set_amp_controls_enabled(bool on)
     // With another make of generator these stay off.
     for (QWidget* w : std::initializer_list<QWidget*>{Save_Amp_test_button, Show_CompFreq_Graph_Check, Amp_Freq_Stop, Amp_Freq_Step})
         w->setEnabled(on && !other);
+    // No sweep run may start beside the test; Stop is the test's own button.
+    menuRunCont->setEnabled(on);
+    menuRunOnce->setEnabled(on);
+    menuStop->setEnabled(false);
 }
 
 void srcswp::Run_amp_test_Click()
@@ -199,25 +208,28 @@ void srcswp::Run_amp_test_Click()
     }
     const bool range = Amp_Freq_Sweep_Check->isChecked();
     Plan plan;
+    std::optional<Refusal> refusal;
     if (range) {
         plan = frequency_plan(Amp_Freq_Start->text(), Amp_Freq_Stop->text(), Amp_Freq_Step->text());
-        if (plan.refusal) {
-            prompts().message_box(plan.refusal->text, Prompts::Buttons::Ok, Prompts::Icon::None, plan.refusal->title);
-            return;
-        }
+        refusal = plan.refusal;
+    } else {
+        refusal = start_refusal(Amp_Freq_Start->text());
+    }
+    if (refusal) {
+        prompts().message_box(refusal->text, Prompts::Buttons::Ok, Prompts::Icon::None, refusal->title);
+        return;
     }
     enter_busy();
     amp_test_active = true;
     amp_stop_requested = false;
+    set_amp_controls_enabled(false);
     Run_amp_test->setText(kStop);
     progress_label->show();
     ProgressBar->show();
     const Globals& gs = g();
     const auto meter = [&](const QString& text) { vbib32::Send(gs.gpib_board, gs.meter_address, text, vbib32::NLend); };
-    const auto generator = [&](const QString& text) {
-        if (gs.maker_synth && !gs.serial_in_use)
-            vbib32::Send(gs.gpib_board, gs.synth_address, text, vbib32::NLend);
-    };
+    // Checked as the window's other generator steps are: no gain for a frequency the generator never took.
+    const auto generator = [this](const QString& text) { return send_generator(text, QStringLiteral("Amp test synth freq")); };
     for (const QString& c : offset_commands(QStringLiteral("A"), gs.offset_mode_a, gs.offset_fixed_a, gs.offset_table_a))
         meter(c);
     for (const QString& c : offset_commands(QStringLiteral("B"), gs.offset_mode_b, gs.offset_fixed_b, gs.offset_table_b))
@@ -226,32 +238,31 @@ void srcswp::Run_amp_test_Click()
     meter(QStringLiteral("CFUSEL A, 0; CFUSEL B, 0; CFSRC A, FREQ; CFSRC B, FREQ"));
     meter(QStringLiteral("CFFRQ A,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
     meter(QStringLiteral("CFFRQ B,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
-    generator(QStringLiteral("F1 ") + Amp_Freq_Start->text() + QStringLiteral(" GH"));
+    const bool tuned = generator(QStringLiteral("F1 ") + Amp_Freq_Start->text() + QStringLiteral(" GH"));
     ProgressBar->setRange(0, std::max(1, int(plan.frequencies.size()) - 1));
     ProgressBar->setValue(0);
-    set_amp_controls_enabled(false);
     if (!range) {
-        if (do_amp_test())
+        if (tuned && do_amp_test())
             Amp_test_at_Freq->setText(Amp_Freq_Start->text());
-    } else {
+    } else if (tuned) {
         amp_results.clear();
         Amp_Freq_Start_label->setText(Amp_Freq_Start->text());
         int done = 0;
         for (const double f : plan.frequencies) {
-            generator(generator_frequency_command(f));
+            if (!generator(generator_frequency_command(f)))
+                break;
             meter(meter_frequency_command(QStringLiteral("A"), f));
             meter(meter_frequency_command(QStringLiteral("B"), f));
             clk().sleep_ms(250);
-            if (do_amp_test()) {
-                const QString comp = Compression_label->text();
-                amp_results.add(f, float(numtext::val(Gain_label->text())),
-                                comp == QLatin1String("N/A") ? kNoCompression : float(numtext::val(comp)));
-                Amp_test_at_Freq->setText(numtext::format(f, QStringLiteral("#0.000")));
-                Amp_Cursor_Scrollbar->setMaximum(std::max(0, amp_results.count() - 1));
-                Amp_Freq_Stop_Label->setText(Amp_test_at_Freq->text());
-            }
+            // The run ends at its first failed frequency; that failure's box has been shown once.
+            const auto point = do_amp_test();
+            if (!point)
+                break;
+            amp_results.add(f, point->gain, point->compression);
+            Amp_test_at_Freq->setText(numtext::format(f, QStringLiteral("#0.000")));
+            Amp_Cursor_Scrollbar->setMaximum(std::max(0, amp_results.count() - 1));
+            Amp_Freq_Stop_Label->setText(Amp_test_at_Freq->text());
             ProgressBar->setValue(++done - 1);
-            // Read after every frequency, stored or skipped.
             if (amp_stop_requested || unloaded())
                 break;
         }
