@@ -9,7 +9,7 @@
 //
 // bench/run_on_xvfb.sh runs it on an X display of 1920 x 1080 with the xcb platform; without a display it
 // runs offscreen (give --size there: the offscreen screen is small).
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -306,7 +306,7 @@ int main(int argc, char** argv)
     gs.instruments_ok = true;
     gs.gpib_board_ud = 0;
     gs.gpib_board_ud_valid = true;
-    register_all_modes();
+
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     std::printf("screen benchmark: %u threads (nproc), CPU %s, Qt %s, platform plugin \"%s\", screen %d x %d at %.0f Hz\n",
@@ -317,7 +317,7 @@ int main(int argc, char** argv)
     std::printf("build: debug (figures are not representative)\n");
 #endif
 
-    auto* main_window = new sorvdemo;
+    auto* main_window = new sorvdemo(all_modes());
     place(*main_window, size);
     settle(300);
     if (only.isEmpty() || only == "profile")
