@@ -4,7 +4,6 @@
 //
 //   bench_amp [frequencies]     (default 1000)
 #include "gpib_bench_world.h"
-#include "sim/meter_sweep.h"
 #include "sim/sweep_amplifier.h"
 #include "sweep/srcswp.h"
 
@@ -15,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,24 +23,14 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int frequencies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
 
-    GpibBenchWorld world;
-    VirtualClock& clock = world.clock;
-    RecordingPrompts& prompts = world.prompts;
-    SimBench& bench = world.bench;
-    SimMeter& meter = bench.meter();
-    sim_sweep::SweepBench& sweep = sim_sweep::bench_of(meter);
-    sweep.processing_ms = 0;
-    sweep.instant = true;
-    sweep.noise_db = 0;
+    GpibBenchWorld<> world;
+    sim_sweep::SweepBench& sweep = world.instant_sweeps();
     auto amp = std::make_shared<sim_sweep::AmplifierPath>();
     amp->gain_slope_db_per_ghz = -0.2;
     amp->p1_slope_db_per_ghz = 0.5;
     sweep.path = amp;
 
-    QPointer<srcswp> w = new srcswp;
-    w->resize(960, 700);
-    w->show();
-    w->load();
+    QPointer<srcswp> w = open_window<srcswp>(QSize(960, 700));
     w->RF_Output_Check->setChecked(true);
     w->Level_type[1]->click();
     w->Level_sweep_start->setText(QStringLiteral("-30"));
@@ -54,21 +42,11 @@ int main(int argc, char** argv)
     w->Amp_Freq_Start->setText(QStringLiteral("1"));
     w->Amp_Freq_Step->setText(QStringLiteral("0.01"));
     w->Amp_Freq_Stop->setText(QString::number(1 + (frequencies - 1) * 0.01, 'f', 2));
-    int yields = 0;
-    clock.on_yield = [&] {
-        if (++yields % 512 == 0)
-            bench.log().clear();
-    };
-    const auto start = std::chrono::steady_clock::now();
-    w->Run_amp_test->click();
-    const auto end = std::chrono::steady_clock::now();
-    clock.on_yield = nullptr;
-    const double seconds = std::chrono::duration<double>(end - start).count();
+    world.clock.on_yield = [&] { world.yielded(); };
+    const double seconds = seconds_of([&] { w->Run_amp_test->click(); });
+    world.clock.on_yield = nullptr;
     std::printf("amplifier test: %d frequencies (%d stored) in %.3f s of program time (%.0f us a frequency)\n",
                 frequencies, w->amp_results.count(), seconds, seconds / frequencies * 1e6);
-    if (!prompts.calls.empty())
-        std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
-    w->menuExit_Click();
-    QCoreApplication::processEvents();
+    world.finish(w);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Time to record one profile trace with its grid on a canvas and replay it onto an 800 x 400 image,
 // as the profile window does on every pass.
+#include "graph/trace_graph.h"
 #include "platform/canvas.h"
 #include "profile/profile_graph.h"
 
@@ -34,8 +35,8 @@ int main(int argc, char** argv)
         points[(n * 7) % 200] = -60 * 1024;
         const auto t0 = Clock::now();
         canvas.cls();
-        profile_graph::draw_graph_lines(canvas);
-        profile_graph::draw_trace(canvas, points.data(), 20, -50);
+        trace_graph::draw_graph_lines(canvas);
+        trace_graph::draw_trace(canvas, points.data(), 20, -50);
         const auto t1 = Clock::now();
         canvas.replay(painter, target);
         const auto t2 = Clock::now();

@@ -3,22 +3,14 @@
 // offscreen. Build in Release.
 //
 //   bench_cdma [passes]     (default 200000)
+#include "bench_report.h"
 #include "cdma/cdma_form.h"
-#include "link/globals.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
+#include "gpib_bench_world.h"
 #include "sim/meter_cdma.h"
-#include "sim/sim_bench.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -46,11 +38,8 @@ Figure run(CDMA_Form& w, SimBench& bench, qint64 passes)
     });
     watch.start();
     const double cpu_start = cpu_now();
-    const auto start = std::chrono::steady_clock::now();
-    w.menuRun_Click();
-    const auto end = std::chrono::steady_clock::now();
-    return {w.collection.sample_count() - before, std::chrono::duration<double>(end - start).count(),
-            cpu_now() - cpu_start};
+    const double seconds = seconds_of([&] { w.menuRun_Click(); });
+    return {w.collection.sample_count() - before, seconds, cpu_now() - cpu_start};
 }
 
 void print(const char* what, const Figure& f)
@@ -68,29 +57,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const qint64 passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200000;
 
-    RealClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    FakeSerialPort serial;
-    SimBench bench(clock);
-    bench.bus().us_per_byte = 0;
+    GpibBenchWorld<RealClock> world;
+    SimBench& bench = world.bench;
     sim_cdma::zero_latency(bench.meter());
     // Already in its CDMA reading mode: the set-up then only waits its 2 s after the device clear.
     bench.meter().reading_mode = QStringLiteral("CDMA");
 
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
-    install_platform(p);
-    Globals& gs = g();
-    gs.gpib_in_use = true;
-    gs.comms_type = 2;
-    gs.meter_address = bench.description().meter_address;
-    gs.meter_model = bench.description().model;
-
-#ifdef NDEBUG
-    std::printf("build: release\n");
-#else
-    std::printf("build: debug (figures are not representative)\n");
-#endif
+    print_build();
     QPointer<CDMA_Form> w = new CDMA_Form;
     w->resize(1000, 700);
     w->show();
@@ -103,10 +76,8 @@ int main(int argc, char** argv)
     print("run loop, graph shown", run(*w, bench, passes));
     w->menuContDisplay_Click();
     print("run loop, continuous update", run(*w, bench, std::max<qint64>(1, passes / 4)));
-    if (!prompts.calls.empty())
-        std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
+    world.report_unexpected_box();
     // Leaving would wait 12 s for the meter: the window just goes.
     delete w.data();
-    install_platform(Platform{});
     return 0;
 }

@@ -3,27 +3,16 @@
 // one trace to the histogram. Build in Release.
 //
 //   bench_profile_stats [traces]     (default 20000)
-#include "link/globals.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
+#include "gpib_bench_world.h"
 #include "profile/graphtests.h"
 #include "profile/profile_stats.h"
-#include "sim/meter_profile.h"
-#include "sim/sim_bench.h"
 #include "sim/sim_generator.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPointer>
 #include <QTabWidget>
 #include <array>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -37,13 +26,13 @@ double add_trace_us()
         for (std::size_t k = 0; k < 200; ++k)
             traces[t][k] = float(-1024.0 * (5.0 + 0.37 * double((k * 7 + t * 13) % 150)));
     const int n = 200000;
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < n; ++i)
-        stats.add_trace(traces[std::size_t(i) % traces.size()].data(), 200, -5 * 1024.0f, i);
-    const auto end = std::chrono::steady_clock::now();
+    const double seconds = seconds_of([&] {
+        for (int i = 0; i < n; ++i)
+            stats.add_trace(traces[std::size_t(i) % traces.size()].data(), 200, -5 * 1024.0f, i);
+    });
     if (stats.sample_count() != qint64(n) * 200)
         std::printf("unexpected sample count\n");
-    return std::chrono::duration<double, std::micro>(end - start).count() / n;
+    return seconds * 1e6 / n;
 }
 
 }  // namespace
@@ -56,29 +45,11 @@ int main(int argc, char** argv)
 
     std::printf("adding one trace to the histogram: %.3f us\n", add_trace_us());
 
-    VirtualClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    FakeSerialPort serial;
-    SimBench bench(clock);
-    bench.bus().us_per_byte = 0;
-    SimMeter& meter = bench.meter();
-    meter.query_latency_ms = 0;
-    meter.numbers[sim_profile::kProcessingMs] = 0;
+    GpibBenchWorld<> world;
+    world.instant_traces();
+    SimBench& bench = world.bench;
 
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
-    install_platform(p);
-    Globals& gs = g();
-    gs.gpib_in_use = true;
-    gs.comms_type = 2;
-    gs.meter_address = bench.description().meter_address;
-    gs.synth_address = bench.description().generator_address;
-    gs.maker_synth = true;
-
-    QPointer<graphtests> w = new graphtests;
-    w->resize(900, 660);
-    w->show();
-    w->load();
+    QPointer<graphtests> w = open_window<graphtests>(QSize(900, 660));
     // A pulse train spreads the samples over two levels; the statistics tab is shown, collecting and
     // redrawing its graph every pass.
     bench.generator().receive_message("IP");
@@ -86,26 +57,16 @@ int main(int argc, char** argv)
     w->do_pdf_check->setChecked(true);
     w->stats_continuous_update_check->setChecked(true);
 
-    int yields = 0;
-    clock.on_yield = [&] {
-        if (++yields % 512 == 0)
-            bench.log().clear();
+    world.clock.on_yield = [&] {
+        world.yielded();
         if (w && w->statistics.sample_count() >= qint64(traces) * 200)
             w->menuStop_Click();
     };
-    const auto start = std::chrono::steady_clock::now();
-    w->menuRunCont_Click();
-    const auto end = std::chrono::steady_clock::now();
-    clock.on_yield = nullptr;
+    const double seconds = seconds_of([&] { w->menuRunCont_Click(); });
+    world.clock.on_yield = nullptr;
 
-    const double seconds = std::chrono::duration<double>(end - start).count();
-    const double passes = double(w->statistics.sample_count()) / 200;
-    std::printf("profile continuous run with statistics: %.0f traces in %.3f s = %.0f traces/s (%.1f us a trace)\n",
-                passes, seconds, passes / seconds, seconds / passes * 1e6);
-    if (!prompts.calls.empty())
-        std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
-    w->menuExit_Click();
-    QCoreApplication::processEvents();
-    install_platform(Platform{});
+    print_rate("profile continuous run with statistics", double(w->statistics.sample_count()) / 200, "traces", "trace",
+               seconds);
+    world.finish(w);
     return 0;
 }

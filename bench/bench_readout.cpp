@@ -2,24 +2,15 @@
 // a simulated meter that takes no time, and the plain path over a pseudo-terminal served by pelmora-sim
 // --fast, whose meter takes no time either: no line time, no reply latency, a 1 ms poll.
 // Each figure is the median of several passes of 500 readings, as the window itself times them.
-#include "link/globals.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
+#include "bench_report.h"
+#include "gpib_bench_world.h"
 #include "readout/readout_spd.h"
 #include "sim/meter_readout.h"
-#include "sim/sim_bench.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -27,26 +18,6 @@
 namespace {
 
 constexpr int kReadings = 500;
-
-QString cpu_model()
-{
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("model name")) {
-            const int colon = int(line.indexOf(':'));
-            return QString::fromLatin1(line.mid(colon + 1)).trimmed();
-        }
-    return QStringLiteral("unknown");
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 struct Figures {
     double us_per_reading = 0;  // median, as the window timed it
@@ -84,13 +55,6 @@ void print(const char* what, const Figures& f, int passes)
                 what, f.per_second, f.us_per_reading, f.wall_us_per_reading, passes, kReadings);
 }
 
-void report_boxes(RecordingPrompts& prompts, const char* where)
-{
-    for (const QString& b : prompts.boxes())
-        std::printf("  box during %s: %s\n", where, qPrintable(QString(b).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
-    prompts.clear();
-}
-
 void close_window(readout_spd* w)
 {
     w->request_close();
@@ -106,37 +70,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    RealClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    SimBench bench(clock);
-    bench.bus().us_per_byte = 0;
-    sim_readout::zero_latency(bench.meter());
-
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.gpib = &bench.bus();
-    install_platform(p);
-
-    Globals& gs = g();
-    gs.meter_address = bench.description().meter_address;
-    gs.comms_type = 2;
-    gs.gpib_in_use = true;
-    gs.meter_model = bench.description().model;
-    gs.instruments_ok = true;
-    gs.gpib_board_ud = 0;
-    gs.gpib_board_ud_valid = true;
+    GpibBenchWorld<RealClock> world;
+    sim_readout::zero_latency(world.meter());
+    world.system_checked();
+    SimBench& bench = world.bench;
+    RealClock& clock = world.clock;
+    RecordingPrompts& prompts = world.prompts;
 
     std::printf("readout benchmark: %u threads (nproc), CPU %s, Qt %s, platform plugin \"%s\"\n",
                 std::thread::hardware_concurrency(), qPrintable(cpu_model()), qVersion(),
                 qPrintable(QGuiApplication::platformName()));
-#ifdef NDEBUG
-    std::printf("build: release\n");
-#else
-    std::printf("build: debug (figures are not representative)\n");
-#endif
+    print_build();
 
     const int passes = 21;
     {
@@ -191,8 +135,10 @@ int main(int argc, char** argv)
         return 0;
     }
     std::printf("serial over pty: %s %s\n", qPrintable(QFileInfo(sim).fileName()), qPrintable(sim_args.join(u' ')));
+    Platform p = platform();
     p.serial = &port;
     install_platform(p);
+    Globals& gs = g();
     gs.comms_type = 1;
     gs.gpib_in_use = false;
     gs.serial_in_use = true;

@@ -9,29 +9,20 @@
 //
 // bench/run_on_xvfb.sh runs it on an X display of 1920 x 1080 with the xcb platform; without a display it
 // runs offscreen (give --size there: the offscreen screen is small).
-#include "frame/mode_registry.h"
+#include "app/modes.h"
+#include "bench_report.h"
 #include "frame/sorvdemo.h"
-#include "link/globals.h"
+#include "gpib_bench_world.h"
 #include "platform/canvas.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
-#include "platform/serial_port.h"
-#include "platform/settings_store.h"
 #include "profile/graphtests.h"
 #include "readout/readout_rules.h"
 #include "readout/readout_spd.h"
-#include "sim/meter_profile.h"
 #include "sim/meter_readout.h"
-#include "sim/sim_bench.h"
 #include "sim/sim_generator.h"
-#include "sim/sim_gpib_bus.h"
-#include "sim/sim_meter.h"
 #include "sim/wire_log.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QFile>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScreen>
@@ -42,6 +33,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -78,17 +70,6 @@ public:
     }
     int paints = 0;
 };
-
-QString cpu_model()
-{
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("model name"))
-            return QString::fromLatin1(line.mid(line.indexOf(':') + 1)).trimmed();
-    return QStringLiteral("unknown");
-}
 
 void settle(int ms)
 {
@@ -131,25 +112,27 @@ QString describe(const QWidget& main, const QWidget& mode)
         .arg(mode.height());
 }
 
-void report_boxes(RecordingPrompts& prompts, const char* where)
+// The mode's window entered through the main window's menu; null, said with the boxes met, if it did not open.
+template <typename Window>
+QPointer<Window> enter(sorvdemo& main, Mode mode, RecordingPrompts& prompts, const char* name)
 {
-    for (const QString& b : prompts.boxes())
-        std::printf("  box during %s: %s\n", where, qPrintable(QString(b).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
-    prompts.clear();
+    main.enter_mode(mode);
+    // What the event loop would delete once the menu handler returned (the please-wait window).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QPointer<Window> w = qobject_cast<Window*>(main.open_mode_window());
+    if (!w) {
+        std::printf("%s: the window did not open\n", name);
+        report_boxes(prompts, (std::string(name) + " set-up").c_str());
+    }
+    return w;
 }
 
 void run_profile(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds, int only_tab,
                  const QString& shots)
 {
-    main.enter_mode(Mode::Profile);
-    // What the event loop would delete once the menu handler returned (the please-wait window).
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QPointer<graphtests> w = qobject_cast<graphtests*>(main.open_mode_window());
-    if (!w) {
-        std::printf("profile: the window did not open\n");
-        report_boxes(prompts, "profile set-up");
+    QPointer<graphtests> w = enter<graphtests>(main, Mode::Profile, prompts, "profile");
+    if (!w)
         return;
-    }
     w->parentWidget()->showMaximized();
     // A pulse train, so the drawing has edges to draw.
     bench.generator().receive_message("IP");
@@ -200,15 +183,9 @@ void run_profile(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPr
 void run_readout(sorvdemo& main, SimBench& bench, BenchClock& clock, RecordingPrompts& prompts, double seconds,
                  const QString& shots)
 {
-    main.enter_mode(Mode::Readout);
-    // What the event loop would delete once the menu handler returned (the please-wait window).
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QPointer<readout_spd> w = qobject_cast<readout_spd*>(main.open_mode_window());
-    if (!w) {
-        std::printf("readout: the window did not open\n");
-        report_boxes(prompts, "readout set-up");
+    QPointer<readout_spd> w = enter<readout_spd>(main, Mode::Readout, prompts, "readout");
+    if (!w)
         return;
-    }
     w->parentWidget()->showMaximized();
     w->SSTab1->setCurrentIndex(2);
     settle(300);
@@ -283,41 +260,22 @@ int main(int argc, char** argv)
         }
     }
 
-    BenchClock clock;
-    RecordingPrompts prompts;
-    MemorySettingsStore settings;
-    FakeSerialPort serial;
-    SimBench bench(clock);
-    bench.bus().us_per_byte = 0;
-    SimMeter& meter = bench.meter();
-    meter.query_latency_ms = 0;
-    meter.numbers[sim_profile::kProcessingMs] = 0;
-    sim_readout::zero_latency(meter);
-
-    Platform p = Platform::of(clock, prompts, settings, bench.bus(), serial);
-    install_platform(p);
-    Globals& gs = g();
-    gs.gpib_in_use = true;
-    gs.comms_type = 2;
-    gs.meter_address = bench.description().meter_address;
-    gs.synth_address = bench.description().generator_address;
-    gs.maker_synth = true;
-    gs.meter_model = bench.description().model;
-    gs.instruments_ok = true;
-    gs.gpib_board_ud = 0;
-    gs.gpib_board_ud_valid = true;
-    register_all_modes();
+    GpibBenchWorld<BenchClock> world;
+    world.instant_traces();
+    sim_readout::zero_latency(world.meter());
+    world.system_checked();
+    SimBench& bench = world.bench;
+    BenchClock& clock = world.clock;
+    RecordingPrompts& prompts = world.prompts;
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     std::printf("screen benchmark: %u threads (nproc), CPU %s, Qt %s, platform plugin \"%s\", screen %d x %d at %.0f Hz\n",
                 std::thread::hardware_concurrency(), qPrintable(cpu_model()), qVersion(),
                 qPrintable(QGuiApplication::platformName()), screen ? screen->geometry().width() : 0,
                 screen ? screen->geometry().height() : 0, screen ? screen->refreshRate() : 0.0);
-#ifndef NDEBUG
-    std::printf("build: debug (figures are not representative)\n");
-#endif
+    print_build();
 
-    auto* main_window = new sorvdemo;
+    auto* main_window = new sorvdemo(all_modes());
     place(*main_window, size);
     settle(300);
     if (only.isEmpty() || only == "profile")
@@ -326,6 +284,5 @@ int main(int argc, char** argv)
         run_readout(*main_window, bench, clock, prompts, seconds, shots);
     delete main_window;
     QCoreApplication::processEvents();
-    install_platform(Platform{});
     return 0;
 }

@@ -3,6 +3,7 @@
 // minimal client writes the request and reads the reply line with poll and read, nothing else; the
 // program runs the readout window's plain loop (request, read, reading text, yield to the event loop)
 // through the link and QSerialPort. CPU is this thread's CPU time; the meter's time is not in it.
+#include "bench_report.h"
 #include "link/globals.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -12,7 +13,6 @@
 #include "readout/readout_spd.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTimer>
@@ -43,24 +43,6 @@ double wall_us()
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts.tv_sec * 1e6 + ts.tv_nsec / 1e3;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-QString cpu_model()
-{
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unknown");
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("model name"))
-            return QString::fromLatin1(line.mid(line.indexOf(':') + 1)).trimmed();
-    return QStringLiteral("unknown");
 }
 
 // pelmora-sim --fast on a new pseudo-terminal; its device is the first line it prints.
@@ -174,11 +156,7 @@ int main(int argc, char** argv)
     std::printf("serial benchmark: %u threads (nproc), CPU %s, Qt %s, platform plugin \"%s\"\n",
                 std::thread::hardware_concurrency(), qPrintable(cpu_model()), qVersion(),
                 qPrintable(QGuiApplication::platformName()));
-#ifdef NDEBUG
-    std::printf("build: release\n");
-#else
-    std::printf("build: debug (figures are not representative)\n");
-#endif
+    print_build();
     const QString sim =
         QFileInfo(QCoreApplication::applicationDirPath() + QStringLiteral("/../pelmora-sim")).absoluteFilePath();
     if (!QFileInfo::exists(sim)) {

@@ -1,7 +1,6 @@
 // The amplifier gain and compression test on the source-sweep window, against a simulated amplifier
 // between the generator and the sensors: single frequency, frequency runs with uncompressed points and failing
 // frequencies, stop and exit, refused boxes, the commands on the wire, the data file and the offset window.
-#include "frame/mode_registry.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
 #include "sim/meter_sweep.h"
@@ -82,7 +81,6 @@ struct AmpBench {
 class AmpTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { register_all_modes(); }
     void single_frequency_against_the_closed_form();
     void frequency_run_with_an_uncompressed_point();
     void failing_run_ends_at_its_first_failed_frequency();

@@ -9,6 +9,7 @@
 #include "platform/prompts.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "support/serial_line.h"
 
 #include <QtTest>
 
@@ -49,21 +50,7 @@ struct Rig {
     ScriptLine line{clock};
     FakeSerialPort port{&line};
 
-    Rig()
-    {
-        clock.process_events = false;
-        reset_globals();
-        g().serial_in_use = true;
-        g().comms_type = 1;
-        g().meter_address = meter_address;
-        Platform p;
-        p.clock = &clock;
-        p.prompts = &prompts;
-        p.settings = &settings;
-        p.serial = &port;
-        install_platform(p);
-        port.open(nullptr, nullptr);
-    }
+    Rig() { install_serial_link(clock, prompts, &settings, port, meter_address); }
     ~Rig() { install_platform(Platform{}); }
 };
 

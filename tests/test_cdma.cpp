@@ -89,7 +89,6 @@ const QString failure_box = QStringLiteral("Problem with communication with powe
 class CdmaTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { register_all_modes(); }
     void setup_and_leaving_sequences_data();
     void setup_and_leaving_sequences();
     void other_models_are_refused();

@@ -1,7 +1,7 @@
 // The GSM slot window on the simulated bench and its TDMA frame: set-up and leaving on the wire, slot
 // averages against closed-form values, every way a run ends, the menus, the configuration window, the
 // data file and the printed page.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm.h"
@@ -119,7 +119,6 @@ const QString wrong_block = "Something wrong with profile data.\r\nStopping test
 class GsmTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { register_all_modes(); }
 
     void bench_frame_points_triggers_and_averaging();
     void set_up_and_leaving_on_the_wire();
@@ -209,7 +208,7 @@ void GsmTest::set_up_and_leaving_on_the_wire()
 {
     TestBench tb(TestBench::Link::Gpib, with_frame());
     g().instruments_ok = true;
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.show();
     main.enter_mode(Mode::Gsm);
     QPointer<frmGSM> w = qobject_cast<frmGSM*>(main.open_mode_window());
@@ -374,7 +373,7 @@ void GsmTest::exit_close_box_and_main_window_during_a_run()
     for (int way = 0; way < 3; ++way) {
         TestBench tb(TestBench::Link::Gpib, with_frame());
         g().instruments_ok = true;
-        QPointer<sorvdemo> main = new sorvdemo;
+        QPointer<sorvdemo> main = new sorvdemo(all_modes());
         main->show();
         main->enter_mode(Mode::Gsm);
         QPointer<frmGSM> w = qobject_cast<frmGSM*>(main->open_mode_window());

@@ -1,8 +1,8 @@
 // The main window and the mode windows together: closes in any order while a window is still unloading,
 // closing during the system check, a mode window shown only once loaded, keyboard access to the mode's
 // menus, and the keys and pointer the profile window sees.
+#include "app/modes.h"
 #include "frame/key_preview.h"
-#include "frame/mode_registry.h"
 #include "frame/mode_window.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
@@ -46,7 +46,7 @@ QStringList traffic(TestBench& tb)
 // The main window as the program makes it: on the heap, gone once closed.
 QPointer<sorvdemo> new_main_window()
 {
-    auto* main = new sorvdemo;
+    auto* main = new sorvdemo(all_modes());
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
     return main;
@@ -85,7 +85,6 @@ QString mode_leaving_command(Mode mode)
 class ModeWindowsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { register_all_modes(); }
 
     void closes_handled_back_to_back_data();
     void closes_handled_back_to_back();
@@ -208,7 +207,7 @@ void ModeWindowsTest::mode_window_shown_when_its_load_ends()
     QFETCH(Mode, mode);
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.show();
     // How much of the load's traffic had gone out when the mode's frame was shown.
     ShowWatch watch(main.mdi_area()->viewport(), [&tb] { return tb.log().entries().size(); });
@@ -244,7 +243,7 @@ void ModeWindowsTest::mode_menus_take_their_accelerators()
     QFETCH(QString, menu);
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.show();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));

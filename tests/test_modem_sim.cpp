@@ -7,6 +7,7 @@
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_meter.h"
 #include "sim/wire_log.h"
+#include "support/serial_line.h"
 
 #include <QtTest>
 #include <memory>
@@ -24,19 +25,13 @@ BenchDescription bench_for_modem()
     return b;
 }
 
-struct Rig {
-    VirtualClock clock;
-    BenchDescription bench = bench_for_modem();
-    WireLog log{&clock};
-    SimMeter meter{clock, bench};
-    SimSerialMeter line{meter, clock, log};
+struct Rig : SimSerialLine {
     SimModem modem{line, clock, log, bench};
     FakeSerialPort port{&modem};
     QList<bool> carrier_changes;
 
-    Rig()
+    Rig() : SimSerialLine(bench_for_modem())
     {
-        clock.process_events = false;
         modem.on_carrier_change = [this](bool up) { carrier_changes << up; };
         port.open(nullptr, nullptr);
     }

@@ -1,6 +1,6 @@
 // The profile window on the simulated bench: its set-up and teardown on the wire, the run loop with
 // every way a run ends, the settings it sends, its entry boxes and the graph it draws.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -79,7 +79,6 @@ const QString ending_text = "The Demo has stopped running because there was an e
 class ProfileTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { register_all_modes(); }
 
     // Set-up and teardown.
     void load_with_generator_in_cdma_reading_mode();
@@ -232,7 +231,7 @@ void ProfileTest::closing_resets_the_meter_and_hands_the_menus_back()
 {
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.show();
     main.enter_mode(Mode::Profile);
     QPointer<graphtests> w = qobject_cast<graphtests*>(main.open_mode_window());
@@ -562,7 +561,7 @@ void ProfileTest::main_window_closing_during_a_run()
 {
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
-    QPointer<sorvdemo> main = new sorvdemo;
+    QPointer<sorvdemo> main = new sorvdemo(all_modes());
     main->show();
     main->enter_mode(Mode::Profile);
     QPointer<graphtests> w = qobject_cast<graphtests*>(main->open_mode_window());

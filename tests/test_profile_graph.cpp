@@ -1,3 +1,4 @@
+#include "graph/trace_graph.h"
 #include "platform/canvas.h"
 #include "profile/profile_graph.h"
 #include "profile/profile_page.h"
@@ -7,6 +8,7 @@
 #include <QtTest>
 
 using namespace profile_graph;
+using namespace trace_graph;
 
 class TestProfileGraph : public QObject {
     Q_OBJECT

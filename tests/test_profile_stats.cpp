@@ -1,6 +1,5 @@
 // The profile window's amplitude statistics, its statistics graph, the profile data file and the
 // printed profile page, on the simulated bench.
-#include "frame/mode_registry.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
 #include "profile/graphtests.h"
@@ -72,7 +71,6 @@ QByteArray read_all(const QString& path)
 class ProfileStatsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { register_all_modes(); }
     void summary_of_traces();
     void bucket_size_answers();
     void run_collects_and_draws();

@@ -86,7 +86,6 @@ const QString esr_query = QString("*ESR?").leftJustified(20, ' ');
 class ReadoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { register_all_modes(); }
     void setup_two_input_in_cdma_reading_mode();
     void setup_model_without_reading_mode_is_not_asked();
     void setup_on_serial_link();

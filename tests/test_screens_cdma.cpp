@@ -34,7 +34,6 @@ double ink_share(const QImage& image)
 class ScreensCdmaTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { register_all_modes(); }
     void each_graph_kind_during_a_run();
 };
 

@@ -1,6 +1,6 @@
 // Grabs the GSM slot window offscreen during a run, resized, and its configuration window, for a person
 // to look at; checks that the bars and labels are where the layout puts them.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "gsm/frm_gsm.h"
 #include "gsm/frm_gsm_config.h"
@@ -71,8 +71,7 @@ void ScreensGsmTest::window_during_a_run()
 {
     TestBench tb(TestBench::Link::Gpib, with_frame());
     g().instruments_ok = true;
-    register_all_modes();
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.resize(900, 640);
     main.show();
     main.enter_mode(Mode::Gsm);

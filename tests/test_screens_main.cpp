@@ -1,6 +1,6 @@
 // Grabs the main window and the configuration window offscreen, for a person to look at.
 #include "frame/configure_form.h"
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/mode_window.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
@@ -63,8 +63,7 @@ void ScreensMainTest::mode_window_larger_than_the_frame_is_reached_by_scrolling(
     for (const auto& [mode, wider] : {std::pair{Mode::SourceSweep, true}, std::pair{Mode::Readout, false}}) {
         TestBench tb(TestBench::Link::Gpib);
         g().instruments_ok = true;
-        register_all_modes();
-        sorvdemo main;
+        sorvdemo main(all_modes());
         main.show();
         main.enter_mode(mode);
         QVERIFY(QTest::qWaitForWindowExposed(&main));

@@ -1,5 +1,5 @@
 // Grabs the profile window offscreen with a pulse train on its graph, for a person to look at.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -56,8 +56,7 @@ void ScreensProfileTest::pulse_train_on_the_graph()
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
     g().meter_model = "RQ5822K";
-    register_all_modes();
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.resize(1000, 760);
     main.show();
     main.enter_mode(Mode::Profile);

@@ -1,6 +1,6 @@
 // Grabs the profile window with its cursors, level lines and pulse figures, and the progress window of
 // an automatic set-up, offscreen, for a person to look at.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -36,7 +36,6 @@ graphtests* pulsing_window(sorvdemo& main, TestBench& tb)
 {
     g().instruments_ok = true;
     g().meter_model = "RQ5822K";
-    register_all_modes();
     main.resize(1000, 760);
     main.show();
     main.enter_mode(Mode::Profile);
@@ -65,7 +64,7 @@ private slots:
 void ScreensProfileCursorsTest::cursors_level_lines_and_figures()
 {
     TestBench tb(TestBench::Link::Gpib);
-    sorvdemo main;
+    sorvdemo main(all_modes());
     QPointer<graphtests> w = pulsing_window(main, tb);
     QVERIFY(w);
     w->menuRunOnce_Click();
@@ -92,7 +91,7 @@ void ScreensProfileCursorsTest::cursors_level_lines_and_figures()
 void ScreensProfileCursorsTest::progress_of_an_automatic_set_up()
 {
     TestBench tb(TestBench::Link::Gpib);
-    sorvdemo main;
+    sorvdemo main(all_modes());
     QPointer<graphtests> w = pulsing_window(main, tb);
     QVERIFY(w);
     QVERIFY(QTest::qWaitForWindowExposed(&main));

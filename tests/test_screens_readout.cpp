@@ -1,5 +1,5 @@
 // Grabs the readout window offscreen during a run, for a person to look at.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "readout/readout_spd.h"
@@ -26,7 +26,6 @@ static QString output_path(const QString& name)
 class ScreensReadoutTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { register_all_modes(); }
     void readout_window_during_run();
 };
 
@@ -40,7 +39,7 @@ void ScreensReadoutTest::readout_window_during_run()
     gs.gpib_board_ud_valid = true;
     tb.meter().numbers[sim_readout::kQueryMs] = 2.5;
 
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.resize(900, 640);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));

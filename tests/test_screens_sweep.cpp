@@ -1,6 +1,6 @@
 // Grabs the source-sweep window offscreen, a frequency sweep of the band-pass filter with its cursors
 // and a level sweep, for a person to look at.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -66,8 +66,7 @@ void ScreensSweepTest::band_pass_frequency_sweep_with_cursors()
     TestBench tb(TestBench::Link::Gpib, d);
     g().instruments_ok = true;
     g().meter_model = "RQ5822K";
-    register_all_modes();
-    sorvdemo main;
+    sorvdemo main(all_modes());
     main.resize(1280, 800);
     main.show();
     main.enter_mode(Mode::SourceSweep);

@@ -12,6 +12,7 @@
 #include "sim/sim_meter.h"
 #include "sim/sim_serial_meter.h"
 #include "sim/wire_log.h"
+#include "support/serial_line.h"
 
 #include <QtTest>
 #include <memory>
@@ -22,28 +23,13 @@ constexpr int meter_address = 13;
 constexpr int generator_address = 5;
 
 // The program's side (port, clock, boxes) and the meter's side (meter, serial front end, wire log).
-struct Rig {
-    VirtualClock clock;
+struct Rig : SimSerialLine {
     RecordingPrompts prompts;
-    BenchDescription bench;
-    WireLog log{&clock};
-    SimMeter meter{clock, bench};
-    SimSerialMeter line{meter, clock, log};
     FakeSerialPort port{&line};
 
     Rig()
     {
-        clock.process_events = false;
-        reset_globals();
-        g().serial_in_use = true;
-        g().comms_type = 1;
-        g().meter_address = meter_address;
-        Platform p;
-        p.clock = &clock;
-        p.prompts = &prompts;
-        p.serial = &port;
-        install_platform(p);
-        port.open(nullptr, nullptr);
+        install_serial_link(clock, prompts, nullptr, port, meter_address);
         meter.on(QStringLiteral("TESTQ?"), [](SimMeter& m, const SimMeter::Command& c) {
             m.reply(c.arg_text.toLatin1());
         });

@@ -1,8 +1,8 @@
 // The source-sweep window on the simulated bench: set-up and teardown on the wire, each sweep kind's
 // programming, the meter settings, the run loop, the calibration through the fixtures, the cursor and
 // zoom commands and the data file.
+#include "app/modes.h"
 #include "frame/data_file.h"
-#include "frame/mode_registry.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -93,11 +93,6 @@ void close_window(QPointer<srcswp>& w)
 class SweepTest : public QObject {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        register_all_modes();
-    }
-
     void load_on_gpib_with_the_makers_generator();
     void load_without_generator_and_on_the_serial_link();
     void sweep_kinds_program_the_generator_and_the_meter();
@@ -469,7 +464,7 @@ void SweepTest::main_window_closing_waits_for_the_run()
 {
     TestBench tb(TestBench::Link::Gpib);
     g().instruments_ok = true;
-    QPointer<sorvdemo> main = new sorvdemo;
+    QPointer<sorvdemo> main = new sorvdemo(all_modes());
     main->resize(1280, 800);  // room for the sweep window's smallest size
     main->show();
     main->enter_mode(Mode::SourceSweep);

@@ -1,7 +1,6 @@
 // The GPIB driver over the system's 488.2 library, exercised through a stand-in library that answers from
 // the simulated bench: the same wire as the simulated bus, the library's own numbering on its calls, the
 // status words after failures, and the choice of driver with its refusals.
-#include "frame/mode_registry.h"
 #include "frame/system_check.h"
 #include "link/globals.h"
 #include "link/vbib32.h"
@@ -136,7 +135,6 @@ QByteArray describe(const char* name, const LinkStatus& a, const LinkStatus& b)
 class SystemGpibTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { register_all_modes(); }
     void same_wire_as_the_simulated_bus();
     void library_numbering_on_the_calls();
     void status_words_after_failures();

@@ -1,7 +1,7 @@
 // Pelmora: drives an RQ58xxK peak power meter (and optionally a signal generator) over GPIB or a
 // serial line. The GPIB driver is the system's 488.2 library when it loads, otherwise the simulated
 // bench, so every mode runs without an instrument; --gpib=system|simulated chooses.
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "platform/clock.h"
 #include "platform/gpib_choice.h"
@@ -43,11 +43,10 @@ int main(int argc, char* argv[])
         ::_exit(0);
     };
     install_platform(p);
-    register_all_modes();
     if (!gpib.problem.isEmpty())
         prompts.message_box(gpib.problem, Prompts::Buttons::Ok, Prompts::Icon::Exclamation, QStringLiteral("Pelmora"));
 
-    auto* main_window = new sorvdemo;
+    auto* main_window = new sorvdemo(all_modes());
     main_window->setAttribute(Qt::WA_DeleteOnClose);
     if (!main_window->MDIForm_Load()) {
         delete main_window;

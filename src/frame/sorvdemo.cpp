@@ -102,7 +102,7 @@ QPixmap sorvdemo::background_picture()
     return pm;
 }
 
-sorvdemo::sorvdemo(QWidget* parent) : QMainWindow(parent)
+sorvdemo::sorvdemo(ModeRegistry modes, QWidget* parent) : QMainWindow(parent), modes_(std::move(modes))
 {
     g_main_window = this;
     setWindowTitle(QStringLiteral("Pelmora"));
@@ -272,7 +272,7 @@ void sorvdemo::enter_mode(Mode mode)
             Prompts::Buttons::Ok, Prompts::Icon::None, QStringLiteral("Wrong Power Meter Type: ") + gs.meter_model);
         return;
     }
-    const ModeFactory factory = mode_factory(mode);
+    const ModeFactory factory = modes_.factory(mode);
     if (!factory)
         return;
     item->setChecked(true);

@@ -14,7 +14,8 @@ class QMenu;
 class sorvdemo : public QMainWindow {
     Q_OBJECT
 public:
-    explicit sorvdemo(QWidget* parent = nullptr);
+    // modes: the window class of each mode the mode menu enters (none given: its items enter nothing).
+    explicit sorvdemo(ModeRegistry modes = {}, QWidget* parent = nullptr);
     ~sorvdemo() override;
 
     // The one main window of the program (null before it is made and after it is gone).
@@ -86,6 +87,7 @@ private:
     // What stands in the way of the closing sequence; a close is retried once it has gone.
     bool close_must_wait();
 
+    ModeRegistry modes_;
     QMdiArea* mdi_;
     QPointer<ModeWindow> mode_window_;
     bool closing_ = false;

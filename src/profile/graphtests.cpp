@@ -7,6 +7,7 @@
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
 #include "frame/ui_scopes.h"
+#include "graph/trace_graph.h"
 #include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
@@ -1350,11 +1351,11 @@ void graphtests::draw_graph()
         show_pulse_lines();
     draw_cursors();
     if (trace_valid)
-        profile_graph::draw_trace(canvas, graph_trace.data(), y_top, y_bottom);
+        trace_graph::draw_trace(canvas, graph_trace.data(), y_top, y_bottom);
     clk().yield();
 }
 
-void graphtests::draw_graph_lines() { profile_graph::draw_graph_lines(graph->canvas()); }
+void graphtests::draw_graph_lines() { trace_graph::draw_graph_lines(graph->canvas()); }
 
 void graphtests::write_x_axis(float span, float left_edge)
 {
@@ -1376,7 +1377,7 @@ void graphtests::write_y_axis(float top, float bottom)
     clk().yield();
 }
 
-void graphtests::update_y_axis() { send_meter(profile_graph::y_axis_command(y_top, y_bottom), QStringLiteral("Y axis set ")); }
+void graphtests::update_y_axis() { send_meter(trace_graph::y_axis_command(y_top, y_bottom), QStringLiteral("Y axis set ")); }
 
 void graphtests::auto_scale_y_Click()
 {

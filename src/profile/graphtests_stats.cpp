@@ -3,13 +3,13 @@
 #include "frame/data_file.h"
 #include "frame/meter_routines.h"
 #include "frame/ui_scopes.h"
+#include "graph/trace_graph.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
 #include "profile/graphtests.h"
 #include "profile/profile_data_file.h"
-#include "profile/profile_graph.h"
 #include "profile/profile_page.h"
 #include "stats/stats_painter.h"
 #include "util/number_text.h"
@@ -187,7 +187,7 @@ void graphtests::build_stats()
 
 void graphtests::Calculate_Stats()
 {
-    statistics.add_trace(graph_trace.data(), profile_graph::kTracePoints, trace_max, platform().clock->now_us());
+    statistics.add_trace(graph_trace.data(), trace_graph::kTracePoints, trace_max, platform().clock->now_us());
     PDF_Samples_Label->setText(statistics.samples_text());
     Update_Stats_Values();
 }

@@ -1,7 +1,7 @@
 #include "profile/profile_data_file.h"
 
 #include "frame/data_file.h"
-#include "profile/profile_graph.h"
+#include "graph/trace_graph.h"
 #include "util/number_text.h"
 
 namespace profile_data_file {
@@ -21,7 +21,7 @@ QString text(const Contents& c)
     t.fields({QStringLiteral("Delta time: "), c.delta_time + c.time_unit});
     t.line();
     t.fields({QStringLiteral("Point"), QStringLiteral("dBm")});
-    for (int k = 0; k < profile_graph::kTracePoints; ++k) {
+    for (int k = 0; k < trace_graph::kTracePoints; ++k) {
         const float v = c.points ? c.points[k] / 1024.0f : 0.0f;
         t.fields({QString::number(k), numtext::format_single(v, QStringLiteral("##0.00#"))});
     }

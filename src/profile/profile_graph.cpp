@@ -1,16 +1,14 @@
 #include "profile/profile_graph.h"
 
+#include "graph/trace_graph.h"
 #include "platform/canvas.h"
 #include "util/number_text.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace profile_graph {
 
 namespace {
-
-constexpr double kUnitsPerDb = 1024.0;
 
 bool is_blank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
@@ -65,47 +63,13 @@ bool set_graph_scale(Canvas& canvas, double top, double bottom)
 {
     if (top == bottom)
         return false;
-    canvas.scale(0, top * kUnitsPerDb, kTracePoints, bottom * kUnitsPerDb);
+    canvas.scale(0, top * trace_graph::kUnitsPerDb, trace_graph::kTracePoints, bottom * trace_graph::kUnitsPerDb);
     return true;
-}
-
-void draw_graph_lines(Canvas& canvas)
-{
-    const Canvas::DrawStyle saved = canvas.draw_style();
-    canvas.set_draw_style(Canvas::DrawStyle::Dot);
-    const QRectF s = canvas.user_scale();
-    const double left = s.left(), top = s.top(), width = s.width(), height = s.height();
-    for (int k = 0; k <= 20; ++k) {
-        const double x = left + k * width / 20;
-        canvas.line(x, top, x, top + height, kGridColor);
-    }
-    for (int k = 0; k <= 10; ++k) {
-        const double y = top + k * height / 10;
-        canvas.line(left, y, left + width, y, kGridColor);
-    }
-    canvas.set_draw_style(saved);
-}
-
-void draw_trace(Canvas& canvas, const float* points, double top, double bottom)
-{
-    const double hi = std::max(top, bottom) * kUnitsPerDb;
-    const double lo = std::min(top, bottom) * kUnitsPerDb;
-    const QColor color = canvas.fore_color();
-    canvas.pset(0, points[0], color);
-    for (int i = 1; i < kTracePoints; ++i)
-        canvas.line_to(i, std::clamp(static_cast<double>(points[i]), lo, hi), color);
 }
 
 QString y_axis_label_text(double v) { return numtext::format(v, QStringLiteral("#0.00")); }
 QString x_axis_span_text(double span_ms) { return numtext::format(span_ms, QStringLiteral("#0.00")); }
 QString x_axis_left_text(double left_ms) { return numtext::format(left_ms, QStringLiteral("#0.00")); }
-
-QString y_axis_command(float top, float bottom)
-{
-    return numtext::pad_right(QStringLiteral("GRYT ") + numtext::str_single(top) + QStringLiteral(";GRYB ") +
-                                  numtext::str_single(bottom),
-                              kCommandWidthYAxis);
-}
 
 float collection_period(float span_ms, float left_ms) { return (span_ms - left_ms) / 1000.0f; }
 

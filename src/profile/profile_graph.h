@@ -1,40 +1,25 @@
 #pragma once
-#include <QColor>
 #include <QString>
 #include <optional>
 
 class Canvas;
 
-// The profile graph and its axes, apart from the window: x runs from 0 to 200 (one unit per trace point),
-// y from top x 1024 to bottom x 1024, so traces in 1/1024 dB are drawn unscaled.
+// The profile graph's scale, axes and entry limits, apart from the window: x runs from 0 to 200 (one unit
+// per trace point), y from top x 1024 to bottom x 1024. The grid, the trace and the y-axis command are the
+// shared trace graph's (graph/trace_graph.h).
 namespace profile_graph {
 
-constexpr int kTracePoints = 200;
-constexpr int kCommandWidthYAxis = 50;   // "GRYT ...;GRYB ..." goes out of a 50-character buffer
 constexpr int kCommandWidthPeriod = 30;  // "GRPRD ..." out of a 30-character buffer
-// The grid's one colour.
-inline const QColor kGridColor{128, 128, 128};
 
 // Sets the graph's coordinate system (0, top x 1024)-(200, bottom x 1024). Equal top and bottom would be
 // a degenerate scale: nothing changes and false is returned (the caller beeps).
 bool set_graph_scale(Canvas& canvas, double top, double bottom);
-
-// Dotted grid: 21 vertical lines at ScaleLeft + k x ScaleWidth / 20 and 11 horizontal lines at
-// ScaleTop + k x ScaleHeight / 10, each across the whole scale; the draw style is restored afterwards.
-void draw_graph_lines(Canvas& canvas);
-
-// The trace in the fore colour: a point at (0, point 0), unclamped (off the scale it is simply not seen),
-// then lines to (i, point i) for i = 1 to 199, each clamped to bottom x 1024 .. top x 1024.
-// points holds at least 200 values in 1/1024 dB.
-void draw_trace(Canvas& canvas, const float* points, double top, double bottom);
 
 // Axis texts, Format(v, "#0.00").
 QString y_axis_label_text(double v);
 QString x_axis_span_text(double span_ms);
 QString x_axis_left_text(double left_ms);
 
-// "GRYT " & Str(top) & ";GRYB " & Str(bottom), padded with blanks to 50 characters.
-QString y_axis_command(float top, float bottom);
 // Collection period in seconds for the x-axis span and left edge in ms: (span - left) / 1000.
 float collection_period(float span_ms, float left_ms);
 // "GRPRD " & Str(collection_period(span, left)), padded with blanks to 30 characters.

@@ -1,7 +1,7 @@
 #include "profile/profile_page.h"
 
+#include "graph/trace_graph.h"
 #include "platform/canvas.h"
-#include "profile/profile_graph.h"
 #include "util/number_text.h"
 
 #include <QStringList>
@@ -60,7 +60,7 @@ std::optional<QString> draw(Canvas& c, const Inputs& in)
     c.scale(-25, top + margin, 225, bottom - margin);
     const double th = c.text_height(QStringLiteral("X"));
     const double gap = c.text_width(QStringLiteral("X")) / 2;
-    const int points = profile_graph::kTracePoints;
+    const int points = trace_graph::kTracePoints;
 
     c.set_fore_color(Qt::black);
     c.set_draw_style(Canvas::DrawStyle::Solid);
@@ -92,9 +92,9 @@ std::optional<QString> draw(Canvas& c, const Inputs& in)
     if (in.grid) {
         c.set_draw_style(Canvas::DrawStyle::Dot);
         for (int x = 0; x <= points; x += 10)
-            c.line(x, bottom, x, top, profile_graph::kGridColor);
+            c.line(x, bottom, x, top, trace_graph::kGridColor);
         for (int k = 0; k <= 10; ++k)
-            c.line(0, bottom + k * h / 10, points, bottom + k * h / 10, profile_graph::kGridColor);
+            c.line(0, bottom + k * h / 10, points, bottom + k * h / 10, trace_graph::kGridColor);
         c.set_draw_style(Canvas::DrawStyle::Solid);
     }
 

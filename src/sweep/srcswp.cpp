@@ -3,6 +3,7 @@
 #include "frame/about_window.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
+#include "graph/trace_graph.h"
 #include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
@@ -11,7 +12,6 @@
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
-#include "profile/profile_graph.h"
 #include "sweep/sweep_file.h"
 #include "util/number_text.h"
 
@@ -1206,10 +1206,10 @@ void srcswp::draw_graph()
 {
     Canvas& c = graph->canvas();
     c.cls();
-    profile_graph::draw_graph_lines(c);
+    trace_graph::draw_graph_lines(c);
     draw_cursors();
     if (data_valid)
-        profile_graph::draw_trace(c, graph_trace.data(), y_top, y_bottom);
+        trace_graph::draw_trace(c, graph_trace.data(), y_top, y_bottom);
 }
 
 void srcswp::draw_cursors()
@@ -1321,7 +1321,7 @@ void srcswp::update_screen_x_axis()
 
 void srcswp::update_y_axis()
 {
-    send_meter(profile_graph::y_axis_command(y_top, y_bottom), QStringLiteral("Y axis set "));
+    send_meter(trace_graph::y_axis_command(y_top, y_bottom), QStringLiteral("Y axis set "));
 }
 
 void srcswp::auto_scale_graph()

@@ -1,5 +1,5 @@
 #pragma once
-#include "frame/mode_registry.h"
+#include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "support/test_bench.h"
@@ -36,7 +36,7 @@ struct ModeSession {
         : tb(link, d), mode(m)
     {
         checked_system(tb);
-        main = std::make_unique<sorvdemo>();
+        main = std::make_unique<sorvdemo>(all_modes());
         main->show();
     }
     ~ModeSession()
