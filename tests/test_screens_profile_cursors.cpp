@@ -121,7 +121,7 @@ void ScreensProfileCursorsTest::floating_labels_follow_the_graph()
 {
     // Placed on the graph as laid out when the window opens, and again at every size after.
     TestBench tb(TestBench::Link::Gpib);
-    sorvdemo main;
+    sorvdemo main(all_modes());
     QPointer<graphtests> w = pulsing_window(main, tb);
     QVERIFY(w && QTest::qWaitForWindowExposed(&main));
     QWidget* sub = w->parentWidget();
