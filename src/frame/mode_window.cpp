@@ -2,6 +2,8 @@
 
 #include "link/app_error.h"
 #include "link/link_exchange.h"
+#include "platform/platform.h"
+#include "platform/prompts.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -48,6 +50,32 @@ bool ModeWindow::load()
 }
 
 void ModeWindow::enter_busy() { ++busy_depth_; }
+
+QString ModeWindow::error_title() const { return QStringLiteral("Sorry..."); }
+
+namespace {
+void showing_errors(const std::function<void()>& step, const QString& title)
+{
+    try {
+        step();
+    } catch (const AppError&) {
+        // The link's box has already said what failed; the error ends only this step.
+    } catch (const std::exception& e) {
+        platform().prompts->message_box(QStringLiteral("Error: ") + QString::fromLocal8Bit(e.what()), Prompts::Buttons::Ok,
+                              Prompts::Icon::None, title);
+    }
+}
+}  // namespace
+
+void ModeWindow::guarded(const std::function<void()>& handler)
+{
+    if (unloaded_)
+        return;
+    const BusyScope busy([this] { enter_busy(); }, [this] { leave_busy(); });
+    showing_errors(handler, error_title());
+}
+
+void ModeWindow::load_step(const std::function<void()>& step) { showing_errors(step, error_title()); }
 
 void ModeWindow::leave_busy()
 {

@@ -38,6 +38,19 @@ protected:
     // Bracket every loop and every step that yields: a close in between waits for the matching leave.
     void enter_busy();
     void leave_busy();
+    // A user's handler inside the busy bracket; nothing once the window has unloaded. An application
+    // error ends only the handler (the link's box has said what failed); any other error is shown as
+    // "Error: " and its text in a box titled error_title().
+    void guarded(const std::function<void()>& handler);
+    // The same for a menu item or button: the handler wrapped in guarded.
+    std::function<void()> guarded_slot(std::function<void()> handler)
+    {
+        return [this, handler = std::move(handler)] { guarded(handler); };
+    }
+    // One step of Form_Load: an application error is reported by the link's box and the window opens in
+    // any case; any other error is shown as guarded shows it.
+    void load_step(const std::function<void()>& step);
+    virtual QString error_title() const;
     // Raise the window's stop request; the loop reads it after its current pass.
     virtual void request_stop() {}
     // The source-sweep window refuses to close during a run instead of deferring it.
