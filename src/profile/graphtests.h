@@ -418,10 +418,10 @@ private:
     void write_scale_boxes(const stats::BoxWrites& writes);
     // A step of the share window's stop, or the beep when there is none.
     void share_step(const stats::StatsGraph::ShareStep& step);
-    // Runs a handler of a control: inside the busy bracket, an instrument failure ending only the handler.
-    void guarded(const std::function<void()>& handler);
-    // A load step: a failure is reported by the link's own box and the load goes on.
-    void load_step(const std::function<void()>& step);
+    // Enter in a millisecond box: a value in range is taken and sent, and the cursors follow it.
+    void ms_box_entered(int key_code, QLineEdit* box, float& value, void (graphtests::*send)(), bool cursor_data);
+    // Enter in a y-axis box: a value the rule accepts against the other end becomes this end of the scale.
+    void y_box_entered(int key_code, QLineEdit* box, float& value, bool (*accept)(double, double), float other);
     // One pass of the run loop; true when the loop is to end.
     bool run_pass(int& burst_left);
     void send_meter(const QString& text, const QString& label);

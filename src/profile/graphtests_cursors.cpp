@@ -7,6 +7,7 @@
 #include "platform/prompts.h"
 #include "profile/cursor_model.h"
 #include "profile/graphtests.h"
+#include "profile/graphtests_shared.h"
 #include "profile/pulse_analysis.h"
 #include "profile/pulse_define.h"
 #include "util/number_text.h"
@@ -20,9 +21,9 @@
 #include <QTabWidget>
 #include <cmath>
 
-namespace {
+using namespace profile_window;
 
-Clock& clk() { return *platform().clock; }
+namespace {
 
 const QString kPower = QStringLiteral("##0.000");
 
@@ -171,20 +172,19 @@ QWidget* graphtests::build_pulse_page()
 
 void graphtests::wire_cursor_controls()
 {
-    const auto on = [this](auto handler) { return [this, handler] { guarded(handler); }; };
-    connect(C1TPLR, &QPushButton::clicked, this, on([this] { C1TPLR_Click(); }));
-    connect(C1TPRL, &QPushButton::clicked, this, on([this] { C1TPRL_Click(); }));
-    connect(C2TPLR, &QPushButton::clicked, this, on([this] { C2TPLR_Click(); }));
-    connect(C2TPRL, &QPushButton::clicked, this, on([this] { C2TPRL_Click(); }));
+    connect(C1TPLR, &QPushButton::clicked, this, guarded_slot([this] { C1TPLR_Click(); }));
+    connect(C1TPRL, &QPushButton::clicked, this, guarded_slot([this] { C1TPRL_Click(); }));
+    connect(C2TPLR, &QPushButton::clicked, this, guarded_slot([this] { C2TPLR_Click(); }));
+    connect(C2TPRL, &QPushButton::clicked, this, guarded_slot([this] { C2TPRL_Click(); }));
     for (int i = 0; i < 2; ++i)
-        connect(COC[i], &QPushButton::clicked, this, on([this, i] { COC_Click(i); }));
-    connect(Zoom_Between, &QPushButton::clicked, this, on([this] { Zoom_Between_Click(); }));
-    connect(Zoom_out, &QPushButton::clicked, this, on([this] { Zoom_out_Click(); }));
-    connect(Link_cursors_check, &QCheckBox::clicked, this, on([this] { Link_cursors_check_Click(); }));
-    connect(Auto_cursors, &QPushButton::clicked, this, on([this] { Auto_cursors_Click(); }));
-    connect(Show_Lines_Check, &QCheckBox::clicked, this, on([this] { Show_Lines_Check_Click(); }));
-    connect(Define_pulse_button, &QPushButton::clicked, this, on([this] { Define_pulse_button_Click(); }));
-    connect(Auto_Setup, &QPushButton::clicked, this, on([this] { Auto_Setup_Click(); }));
+        connect(COC[i], &QPushButton::clicked, this, guarded_slot([this, i] { COC_Click(i); }));
+    connect(Zoom_Between, &QPushButton::clicked, this, guarded_slot([this] { Zoom_Between_Click(); }));
+    connect(Zoom_out, &QPushButton::clicked, this, guarded_slot([this] { Zoom_out_Click(); }));
+    connect(Link_cursors_check, &QCheckBox::clicked, this, guarded_slot([this] { Link_cursors_check_Click(); }));
+    connect(Auto_cursors, &QPushButton::clicked, this, guarded_slot([this] { Auto_cursors_Click(); }));
+    connect(Show_Lines_Check, &QCheckBox::clicked, this, guarded_slot([this] { Show_Lines_Check_Click(); }));
+    connect(Define_pulse_button, &QPushButton::clicked, this, guarded_slot([this] { Define_pulse_button_Click(); }));
+    connect(Auto_Setup, &QPushButton::clicked, this, guarded_slot([this] { Auto_Setup_Click(); }));
     // The mouse handlers only move indices and flags: no instrument call, nothing to guard.
     connect(graph, &CanvasWidget::mouse_down, this,
             [this](double x, double, Qt::MouseButton button) { graph_MouseDown(button, x); });

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/prompts.h"
 #include "profile/graphtests.h"
+#include "profile/graphtests_shared.h"
 #include "profile/profile_data_file.h"
 #include "profile/profile_page.h"
 #include "stats/stats_painter.h"
@@ -29,9 +30,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace {
+using namespace profile_window;
 
-Prompts& prompts() { return *platform().prompts; }
+namespace {
 
 // Runs an action on a double click of the watched widget (labels have no such signal).
 class DoubleClick : public QObject {
@@ -68,7 +69,6 @@ QLabel* value_label(const QString& text)
 
 void graphtests::build_stats()
 {
-    const auto on = [this](auto handler) { return [this, handler] { guarded(handler); }; };
 
     // Tab 5: collection, graph kind, graph commands and the cursor readout.
     auto* l5 = qobject_cast<QVBoxLayout*>(SSTab1->widget(5)->layout());
@@ -93,7 +93,7 @@ void graphtests::build_stats()
         Stats_Graph_Display[i] = new QRadioButton(QLatin1String(kinds[i][0]));
         Stats_Graph_Display[i]->setToolTip(QLatin1String(kinds[i][1]));
         kl->addWidget(Stats_Graph_Display[i]);
-        connect(Stats_Graph_Display[i], &QRadioButton::clicked, this, on([this, i] { Stats_Graph_Display_Click(i); }));
+        connect(Stats_Graph_Display[i], &QRadioButton::clicked, this, guarded_slot([this, i] { Stats_Graph_Display_Click(i); }));
     }
     Stats_Graph_Display[0]->setChecked(true);
     row5->addWidget(kind);
@@ -157,24 +157,24 @@ void graphtests::build_stats()
     PDF_Graph->setFocusPolicy(Qt::ClickFocus);
     Label13->setToolTip(QStringLiteral("Double click here to zoom out of the Y axis scale"));
 
-    connect(Reset_PDF_Button, &QPushButton::clicked, this, on([this] { Reset_PDF_Button_Click(); }));
-    connect(Bucket_size_button, &QPushButton::clicked, this, on([this] { Bucket_size_button_Click(); }));
-    connect(Draw_PDF_Button, &QPushButton::clicked, this, on([this] {
+    connect(Reset_PDF_Button, &QPushButton::clicked, this, guarded_slot([this] { Reset_PDF_Button_Click(); }));
+    connect(Bucket_size_button, &QPushButton::clicked, this, guarded_slot([this] { Bucket_size_button_Click(); }));
+    connect(Draw_PDF_Button, &QPushButton::clicked, this, guarded_slot([this] {
         pdf_canvas().cls();
         Draw_Stats_Graph(pdf_canvas());
     }));
-    connect(pdf_peak_button, &QPushButton::clicked, this, on([this] { pdf_peak_button_Click(); }));
-    connect(Reset_PDF_Graph_Scale, &QPushButton::clicked, this, on([this] { Reset_PDF_Graph_Scale_Click(); }));
+    connect(pdf_peak_button, &QPushButton::clicked, this, guarded_slot([this] { pdf_peak_button_Click(); }));
+    connect(Reset_PDF_Graph_Scale, &QPushButton::clicked, this, guarded_slot([this] { Reset_PDF_Graph_Scale_Click(); }));
     for (QLineEdit* box : {Top_PDF_Scale, Bot_PDF_Scale, X_PDF_Start, X_PDF_Stop})
-        connect(box, &QLineEdit::textChanged, this, on([this] { scale_box_Change(); }));
-    connect(Top_PDF_Scale, &QLineEdit::editingFinished, this, on([this] { Top_PDF_Scale_LostFocus(); }));
-    connect(Bot_PDF_Scale, &QLineEdit::editingFinished, this, on([this] { Bot_PDF_Scale_LostFocus(); }));
-    connect(Shift_up_button, &QPushButton::clicked, this, on([this] { Shift_up_button_Click(); }));
-    connect(Shift_down_button, &QPushButton::clicked, this, on([this] { Shift_down_button_Click(); }));
-    connect(Increase_PDF_X_Scale, &QPushButton::clicked, this, on([this] { Increase_PDF_X_Scale_Click(); }));
-    connect(Decrease_PDF_X_Scale, &QPushButton::clicked, this, on([this] { Decrease_PDF_X_Scale_Click(); }));
-    new DoubleClick(Label13, on([this] { Label13_DblClick(); }));
-    connect(Stats_Cursor_Scroll, &QScrollBar::valueChanged, this, on([this] { update_stats_cursor_readout(); }));
+        connect(box, &QLineEdit::textChanged, this, guarded_slot([this] { scale_box_Change(); }));
+    connect(Top_PDF_Scale, &QLineEdit::editingFinished, this, guarded_slot([this] { Top_PDF_Scale_LostFocus(); }));
+    connect(Bot_PDF_Scale, &QLineEdit::editingFinished, this, guarded_slot([this] { Bot_PDF_Scale_LostFocus(); }));
+    connect(Shift_up_button, &QPushButton::clicked, this, guarded_slot([this] { Shift_up_button_Click(); }));
+    connect(Shift_down_button, &QPushButton::clicked, this, guarded_slot([this] { Shift_down_button_Click(); }));
+    connect(Increase_PDF_X_Scale, &QPushButton::clicked, this, guarded_slot([this] { Increase_PDF_X_Scale_Click(); }));
+    connect(Decrease_PDF_X_Scale, &QPushButton::clicked, this, guarded_slot([this] { Decrease_PDF_X_Scale_Click(); }));
+    new DoubleClick(Label13, guarded_slot([this] { Label13_DblClick(); }));
+    connect(Stats_Cursor_Scroll, &QScrollBar::valueChanged, this, guarded_slot([this] { update_stats_cursor_readout(); }));
     connect(PDF_Graph, &CanvasWidget::mouse_down, this,
             [this](double x, double y, Qt::MouseButton b) { guarded([=, this] { PDF_Graph_MouseDown(x, y, b); }); });
     connect(PDF_Graph, &CanvasWidget::mouse_move, this,
