@@ -8,7 +8,9 @@
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
 #include "sim/sweep_amplifier.h"
+#include "support/sweep_window.h"
 #include "support/test_bench.h"
+#include "support/window_fixture.h"
 #include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
 
@@ -29,8 +31,6 @@
 
 namespace {
 
-int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
-
 // The window on the amplifier bench, with a level sweep from -30 to 0 dBm and the RF on.
 struct AmpBench {
     TestBench tb;
@@ -47,12 +47,7 @@ struct AmpBench {
         w = new srcswp;
         w->show();
         w->load();
-        w->RF_Output_Check->setChecked(true);
-        w->Level_type[1]->click();
-        w->Level_sweep_start->setText("-30");
-        w->level_sweep_stop->setText("0");
-        w->update_screen_x_axis();
-        w->SSTab1->setCurrentIndex(5);
+        amplifier_level_sweep(w);
         tb.clear_log();
         tb.prompts.clear();
     }
@@ -110,7 +105,7 @@ void AmpTest::single_frequency_against_the_closed_form()
                                            "CHCFG 1, B/A", "CFUSEL A, 0; CFUSEL B, 0; CFSRC A, FREQ; CFSRC B, FREQ",
                                            "CFFRQ A,1GHZ", "CFFRQ B,1GHZ", "OGBD", "OGBD"}));
     QCOMPARE(ab.tb.generator_sent(), QStringList({"F1 1 GH"}));
-    QCOMPARE(requests(ab.tb), 2);
+    QCOMPARE(trace_requests(ab.tb), 2);
     QVERIFY(ab.tb.prompts.calls.empty());
     QCOMPARE(ab.w->Run_amp_test->text(), QString("Run Amplifier Test"));
     QVERIFY(ab.w->SSTab1->isTabEnabled(0) && ab.w->Amp_Freq_Frame->isEnabled());

@@ -15,6 +15,7 @@
 #include "sim/sim_meter.h"
 #include "support/caption_log.h"
 #include "support/test_bench.h"
+#include "support/window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,32 +47,14 @@ QStringList traffic(TestBench& tb)
     return out;
 }
 
-int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 // The window on its own, loaded, with the load's traffic cleared.
-frmGSM* open_window(TestBench& tb)
-{
-    auto* w = new frmGSM;
-    w->show();
-    w->load();
-    tb.clear_log();
-    tb.prompts.clear();
-    return w;
-}
+frmGSM* open_window(TestBench& tb) { return open_loaded<frmGSM>(tb); }
 
 // Runs until `passes` traces have been asked for.
 void run_passes(TestBench& tb, frmGSM* w, int passes)
 {
     tb.clock.on_yield = [&tb, w, passes] {
-        if (requests(tb) >= passes)
+        if (trace_requests(tb) >= passes)
             w->menuStop_Click();
     };
     w->menuRun_Click();
@@ -225,7 +208,7 @@ void GsmTest::set_up_and_leaving_on_the_wire()
     QVERIFY(tb.prompts.calls.empty());
     tb.clear_log();
     w->menuExit_Click();
-    settle();
+    settle_events();
     QVERIFY(!w);
     QCOMPARE(traffic(tb), QStringList({"send *RST;DISP ON;opmd digit"}));
     QVERIFY(tb.clock.now_us() - tb.log().entries().back().t_us >= 2'000'000);
@@ -251,7 +234,7 @@ void GsmTest::default_frame_averages()
     QCOMPARE(ops[6].y2, -20.0);
     QCOMPARE(ops[6].x1, 3.0);
     w->menuExit_Click();
-    settle();
+    settle_events();
     QVERIFY(!w);
 }
 
@@ -287,7 +270,7 @@ void GsmTest::changed_configuration_averages()
     // to 1664.6 us: bench slot 2 at -60 up to 1150 us, then slot 3 rising from 1725 us... never reached.
     QCOMPARE(values(w->slot_average), std::vector<float>({-5, -60, -60}));
     w->menuExit_Click();
-    settle();
+    settle_events();
 }
 
 void GsmTest::configuration_window_refuses_and_cancels()
@@ -318,7 +301,7 @@ void GsmTest::configuration_window_refuses_and_cancels()
     QCOMPARE(w->frame, gsm::FrameDescription{});
     QVERIFY(tb.meter_sent().isEmpty());
     w->menuExit_Click();
-    settle();
+    settle_events();
 }
 
 void GsmTest::run_endings_data()
@@ -352,7 +335,7 @@ void GsmTest::run_endings()
     tb.meter().short_block_bytes = short_block;
     w->menuRun_Click();
     // One request, the boxes, and the run over with the menus back.
-    QCOMPARE(requests(tb), 1);
+    QCOMPARE(trace_requests(tb), 1);
     QCOMPARE(tb.prompts.boxes(), boxes);
     QStringList shown_titles;
     for (const auto& c : tb.prompts.calls)
@@ -364,7 +347,7 @@ void GsmTest::run_endings()
     // Nothing of the failed block reached the slots.
     QCOMPARE(label_texts(w), QStringList(8, "0.00dBm"));
     w->menuExit_Click();
-    settle();
+    settle_events();
     QVERIFY(!w);
 }
 
@@ -380,7 +363,7 @@ void GsmTest::exit_close_box_and_main_window_during_a_run()
         QVERIFY(w);
         tb.clear_log();
         tb.clock.on_yield = [&] {
-            if (!w || requests(tb) != 2 || w->gsm_exit_pending)
+            if (!w || trace_requests(tb) != 2 || w->gsm_exit_pending)
                 return;
             if (way == 0)
                 w->menuExit_Click();
@@ -393,9 +376,9 @@ void GsmTest::exit_close_box_and_main_window_during_a_run()
         tb.clock.on_yield = nullptr;
         // The pass in hand is finished; the window is still there until the loop has returned.
         QVERIFY(w);
-        QCOMPARE(requests(tb), 2);
+        QCOMPARE(trace_requests(tb), 2);
         QCOMPARE(w->lblslotavg[0]->text(), QString("-5.0dBm"));
-        settle();
+        settle_events();
         QVERIFY(!w);
         QCOMPARE(tb.meter_sent().last(), QString("*RST;DISP ON;opmd digit"));
         QVERIFY(tb.prompts.calls.empty());
@@ -413,7 +396,7 @@ void GsmTest::menus_during_a_run_and_settings_commands()
     // menu and the button act between traces.
     bool checked = false;
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 1 && !checked) {
+        if (trace_requests(tb) == 1 && !checked) {
             checked = true;
             QVERIFY(!w->menuFileBar->menuAction()->isEnabled());
             QVERIFY(!w->menuRun->isEnabled() && !w->menuconfig->isEnabled() && !w->menuReset->isEnabled());
@@ -421,7 +404,7 @@ void GsmTest::menus_during_a_run_and_settings_commands()
             w->menuAvg[4]->trigger();
             w->cmdResetAvg->click();
         }
-        if (requests(tb) >= 3)
+        if (trace_requests(tb) >= 3)
             w->menuStop->trigger();
     };
     w->menuRun->trigger();
@@ -445,7 +428,7 @@ void GsmTest::menus_during_a_run_and_settings_commands()
     QVERIFY(tb.clock.now_us() - tb.log().entries().back().t_us >= 2'000'000);
     QVERIFY(tb.prompts.calls.empty());
     w->menuExit_Click();
-    settle();
+    settle_events();
 }
 
 void GsmTest::slot_under_the_mouse()
@@ -475,7 +458,7 @@ void GsmTest::slot_under_the_mouse()
     w->menuconfig_Click();
     QVERIFY(!w->mouse_slot);
     w->menuExit_Click();
-    settle();
+    settle_events();
 }
 
 void GsmTest::data_file_and_printed_page()
@@ -560,7 +543,7 @@ void GsmTest::data_file_and_printed_page()
     QVERIFY(tb.prompts.boxes()[0].startsWith("Error: "));
     QVERIFY(w->menuRun->isEnabled());
     w->menuExit_Click();
-    settle();
+    settle_events();
 }
 
 QTEST_MAIN(GsmTest)

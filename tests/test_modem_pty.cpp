@@ -10,6 +10,7 @@
 #include "platform/prompts.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "support/serial_line.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -99,12 +100,7 @@ public:
 
 void install(RealClock& clock, RecordingPrompts& prompts, SettingsStore& settings, SerialPort& port)
 {
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.serial = &port;
-    install_platform(p);
+    install_serial_seams(clock, prompts, &settings, port);
     reset_globals();
 }
 

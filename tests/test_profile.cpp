@@ -26,19 +26,6 @@
 
 namespace {
 
-// The program's sends, GPIB bus clears and interface clears, as "address text".
-QStringList traffic(TestBench& tb)
-{
-    QStringList out;
-    for (const WireLog::Entry& e : tb.log().entries()) {
-        if (e.kind == "send" || e.kind == "devclear" || e.kind == "ifc")
-            out << QStringLiteral("%1 %2 %3").arg(e.kind).arg(e.address).arg(QString::fromLatin1(e.bytes)).trimmed();
-    }
-    return out;
-}
-
-int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
-
 qint64 time_of(TestBench& tb, const QString& text)
 {
     for (const WireLog::Entry& e : tb.log().entries())
@@ -49,28 +36,6 @@ qint64 time_of(TestBench& tb, const QString& text)
 
 // Opens the window on its own (no main window), loaded, with the load's traffic and boxes cleared.
 graphtests* open_window(TestBench& tb) { return open_profile_window(tb); }
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-void close_window(QPointer<graphtests>& w)
-{
-    if (w)
-        w->menuExit_Click();
-    settle();
-}
-
-BenchDescription without_generator()
-{
-    BenchDescription d;
-    d.generator_address = -1;
-    return d;
-}
 
 const QString ending_text = "The Demo has stopped running because there was an error with the GPIB system.";
 
@@ -127,7 +92,7 @@ void ProfileTest::load_with_generator_in_cdma_reading_mode()
     QPointer<graphtests> w = new graphtests;
     w->show();
     QVERIFY(w->load());
-    QCOMPARE(traffic(tb), QStringList({
+    QCOMPARE(wire_traffic(tb), QStringList({
                               "ifc -1",
                               "devclear 13",
                               "devclear 5",
@@ -176,7 +141,7 @@ void ProfileTest::load_on_the_serial_link()
     QPointer<graphtests> w = new graphtests;
     w->show();
     QVERIFY(w->load());
-    QCOMPARE(traffic(tb).first(), QString("devclear 13"));
+    QCOMPARE(wire_traffic(tb).first(), QString("devclear 13"));
     const QStringList sent = tb.meter_sent();
     QVERIFY(sent.contains("*CLS;*ESE 49;*SRE 48;*RST; OPMD PROFILE;GTDLY 5ms;GTGW 1.7ms;GRPRD 10ms; GRDATA OFF;*OPC"));
     const QStringList tail = sent.mid(sent.indexOf("GTSRC CONT"));
@@ -187,7 +152,7 @@ void ProfileTest::load_on_the_serial_link()
     QVERIFY(tb.prompts.calls.empty());
     // A run on the serial link decodes the same blocks.
     w->menuRunOnce_Click();
-    QCOMPARE(requests(tb), 3);
+    QCOMPARE(trace_requests(tb), 3);
     QVERIFY(w->trace_valid);
     // No generator on the serial link: the sensor's floor.
     QCOMPARE(w->graph_trace[100], float(-60 * 1024));
@@ -201,7 +166,7 @@ void ProfileTest::load_without_generator()
     QPointer<graphtests> w = new graphtests;
     w->show();
     QVERIFY(w->load());
-    const QStringList t = traffic(tb);
+    const QStringList t = wire_traffic(tb);
     QCOMPARE(t.mid(0, 3), QStringList({"ifc -1", "devclear 13", "send 13 *IDN?"}));
     QCOMPARE(t.filter(" 5 ").size(), 0);
     QVERIFY(!t.contains("send 13 RDMODE STAND"));
@@ -240,7 +205,7 @@ void ProfileTest::closing_resets_the_meter_and_hands_the_menus_back()
     QVERIFY(!main.menuConfBar->isEnabled() && !main.menuModeBar->isEnabled());
     tb.clear_log();
     w->close();
-    settle();
+    settle_events();
     QVERIFY(!w);
     QCOMPARE(tb.meter_sent(), QStringList({"*RST;DISP ON;opmd digit"}));
     QCOMPARE(tb.meter().operating_mode(), QString("DIGIT"));
@@ -267,7 +232,7 @@ void ProfileTest::close_during_the_load_waits_for_it()
     // The whole set-up went out before the window went away.
     QVERIFY(w);
     QVERIFY(tb.meter_sent().contains("GTGW  .0017ms"));
-    settle();
+    settle_events();
     QVERIFY(!w);
     QCOMPARE(tb.meter_sent().last(), QString("*RST;DISP ON;opmd digit"));
 }
@@ -305,7 +270,7 @@ void ProfileTest::run_once_with_wrong_sized_blocks_makes_three_requests_silently
     };
     w->menuRunOnce_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 3);
+    QCOMPARE(trace_requests(tb), 3);
     QVERIFY(!w->trace_valid);
     QVERIFY(tb.prompts.calls.empty());
     QVERIFY(!w->run_once);
@@ -323,10 +288,10 @@ void ProfileTest::continuous_run_stopped_at_pass_n()
     tb.generator().on("AMW1", [&](SimGenerator&, const SimGenerator::Setting&) { captions << w->windowTitle(); });
     bool stop_enabled = false;
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 0)
+        if (trace_requests(tb) == 0)
             captions << w->windowTitle();
         stop_enabled = stop_enabled || w->menuStop->isEnabled();
-        if (requests(tb) == 5)
+        if (trace_requests(tb) == 5)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
@@ -369,7 +334,7 @@ void ProfileTest::continuous_run_without_generator_sends_seven_settings()
     TestBench tb(TestBench::Link::Gpib, without_generator());
     QPointer<graphtests> w = open_window(tb);
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 2)
+        if (trace_requests(tb) == 2)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
@@ -391,17 +356,17 @@ void ProfileTest::continuous_run_after_a_cut_short_run_once()
     w->TrigSource->setCurrentIndex(1);
     w->TrigSource_Click();  // external trigger, no pulses: no reply
     w->menuRunOnce_Click();
-    QCOMPARE(requests(tb), 1);
+    QCOMPARE(trace_requests(tb), 1);
     QVERIFY(!w->run_once);
     w->TrigSource->setCurrentIndex(0);
     tb.clear_log();
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 4)
+        if (trace_requests(tb) == 4)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 4);
+    QCOMPARE(trace_requests(tb), 4);
     QVERIFY(tb.meter_sent().contains("GTSRC CONT"));
     close_window(w);
 }
@@ -414,7 +379,7 @@ void ProfileTest::time_out_ending()
     w->TrigSource_Click();
     tb.prompts.clear();
     w->menuRunCont_Click();
-    QCOMPARE(requests(tb), 1);
+    QCOMPARE(trace_requests(tb), 1);
     QCOMPARE(tb.prompts.calls.size(), std::size_t(1));
     const auto& box = tb.prompts.calls[0];
     QCOMPARE(box.title, QString("Time Out: No data received"));
@@ -433,7 +398,7 @@ void ProfileTest::gpib_time_out_ending()
     QPointer<graphtests> w = open_window(tb);
     w->TrigSource->setCurrentIndex(1);
     w->menuRunCont_Click();  // external trigger, no pulses: the read times out
-    QCOMPARE(requests(tb), 1);
+    QCOMPARE(trace_requests(tb), 1);
     QCOMPARE(tb.prompts.boxes(), QStringList({"Timed out (EABO) on Reading back Graph data", ending_text}));
     QCOMPARE(tb.prompts.calls[0].title, QString("GPIB Comms error"));
     QCOMPARE(tb.prompts.calls[1].title, QString("Pelmora"));
@@ -446,18 +411,18 @@ void ProfileTest::gpib_error_on_the_request()
     TestBench tb(TestBench::Link::Gpib);
     QPointer<graphtests> w = open_window(tb);
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 2)
+        if (trace_requests(tb) == 2)
             tb.bench.bus().fail_next("send", GpibDriver::ENOL);
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 2);
+    QCOMPARE(trace_requests(tb), 2);
     QCOMPARE(tb.prompts.boxes(), QStringList({"No listeners error (ENOL) on Asking for Graph data", ending_text}));
     // The window stays open and can run again.
     QVERIFY(w && w->run_stopped && w->menuRunOnce->isEnabled());
     tb.clear_log();
     w->menuRunOnce_Click();
-    QCOMPARE(requests(tb), 3);
+    QCOMPARE(trace_requests(tb), 3);
     close_window(w);
 }
 
@@ -471,7 +436,7 @@ void ProfileTest::generator_failure_during_the_set_up()
     tb.bench.bus().no_listener(5, false);
     // The first generator setting fails: nothing after it goes out, no trace is asked for.
     QCOMPARE(tb.meter_sent().last(), QString("GTTYP RISE; GTXTTL RISE"));
-    QCOMPARE(requests(tb), 0);
+    QCOMPARE(trace_requests(tb), 0);
     QCOMPARE(tb.prompts.boxes(),
              QStringList({"No listeners error (ENOL) on Update Sweeper Power Output", ending_text}));
     QCOMPARE(tb.prompts.calls[1].title, QString("Pelmora"));
@@ -499,7 +464,7 @@ void ProfileTest::missing_sensor_ends_before_anything_is_sent()
     w->Chan_Config_combo->setCurrentIndex(2);
     w->Chan_Config_combo_Click();
     w->menuRunOnce_Click();
-    QCOMPARE(requests(tb), 3);
+    QCOMPARE(trace_requests(tb), 3);
     QVERIFY(tb.prompts.calls.empty());
     close_window(w);
 }
@@ -515,10 +480,10 @@ void ProfileTest::exit_during_the_set_up()
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
     QVERIFY(w);
-    QCOMPARE(requests(tb), 0);
+    QCOMPARE(trace_requests(tb), 0);
     QVERIFY(!w->menuRunCont->isEnabled() && !w->menuRunOnce->isEnabled());
     QVERIFY(!w->windowTitle().contains("Setting up"));
-    settle();
+    settle_events();
     QVERIFY(!w);
     QCOMPARE(tb.meter_sent().last(), QString("*RST;DISP ON;opmd digit"));
     QVERIFY(!g().test_running);
@@ -529,14 +494,14 @@ void ProfileTest::exit_during_a_pass()
     TestBench tb(TestBench::Link::Gpib);
     QPointer<graphtests> w = open_window(tb);
     tb.clock.on_yield = [&] {
-        if (w && requests(tb) == 2)
+        if (w && trace_requests(tb) == 2)
             w->menuExit_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
     QVERIFY(w);
-    QCOMPARE(requests(tb), 2);
-    settle();
+    QCOMPARE(trace_requests(tb), 2);
+    settle_events();
     QVERIFY(!w);
     QCOMPARE(tb.meter_sent().last(), QString("*RST;DISP ON;opmd digit"));
     QVERIFY(tb.prompts.calls.empty());
@@ -547,13 +512,13 @@ void ProfileTest::close_box_during_a_pass()
     TestBench tb(TestBench::Link::Gpib);
     QPointer<graphtests> w = open_window(tb);
     tb.clock.on_yield = [&] {
-        if (w && requests(tb) == 3)
+        if (w && trace_requests(tb) == 3)
             w->close();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 3);
-    settle();
+    QCOMPARE(trace_requests(tb), 3);
+    settle_events();
     QVERIFY(!w);
 }
 
@@ -568,15 +533,15 @@ void ProfileTest::main_window_closing_during_a_run()
     QVERIFY(w);
     tb.clear_log();
     tb.clock.on_yield = [&] {
-        if (main && !main->closed() && requests(tb) == 2)
+        if (main && !main->closed() && trace_requests(tb) == 2)
             main->close();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 2);
+    QCOMPARE(trace_requests(tb), 2);
     QVERIFY(w);
     QVERIFY(!main->closed());
-    settle();
+    settle_events();
     QVERIFY(!w);
     QVERIFY(main->closed());
     QVERIFY(tb.meter_sent().contains("*RST;DISP ON;opmd digit"));
@@ -714,13 +679,7 @@ void ProfileTest::generator_obeys_and_the_trace_shows_it()
 {
     TestBench tb(TestBench::Link::Gpib);
     QPointer<graphtests> w = open_window(tb);
-    w->Pwr_Setting->setText("-20");
-    w->Pulse_Width->setText("0.5");
-    w->Pulse_Width_KeyPress(13);
-    w->Pulse_Period->setText("2");
-    w->Pulse_Period_KeyPress(13);
-    w->Pulse_check->setChecked(true);
-    w->Pulse_check_Click();
+    pulse_generator(w);
     QVERIFY(tb.generator().pulse_on);
     // Triggered on the pulse sync: 10 ms across, 50 us a point, pulses 0.5 ms wide every 2 ms.
     w->TrigSource->setCurrentIndex(1);

@@ -6,6 +6,7 @@
 #include "profile/profile_stats.h"
 #include "sim/meter_profile.h"
 #include "sim/sim_meter.h"
+#include "support/profile_window.h"
 #include "support/test_bench.h"
 
 #include <QCheckBox>
@@ -38,16 +39,6 @@ graphtests* open_window(TestBench& tb)
     tb.clear_log();
     tb.prompts.clear();
     return w;
-}
-
-void close_window(QPointer<graphtests>& w)
-{
-    if (w)
-        w->menuExit_Click();
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 }
 
 // A CW level from the generator (the bench's path loses 1 dB), collected with the statistics tab shown.
@@ -358,13 +349,7 @@ void ProfileStatsTest::printed_page()
     QPointer<graphtests> w = open_window(tb);
     w->page_setup.has_printer = [] { return false; };
     w->SSTab1->setCurrentIndex(3);
-    w->Pwr_Setting->setText("-20");
-    w->Pulse_Width->setText("0.5");
-    w->Pulse_Width_KeyPress(13);
-    w->Pulse_Period->setText("2");
-    w->Pulse_Period_KeyPress(13);
-    w->Pulse_check->setChecked(true);
-    w->Pulse_check_Click();
+    pulse_generator(w);
     w->TrigSource->setCurrentIndex(1);
     w->TrigSource_Click();
     w->GraphLines->setChecked(true);

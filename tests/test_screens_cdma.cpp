@@ -4,6 +4,7 @@
 #include "sim/meter_cdma.h"
 #include "sim/sim_meter.h"
 #include "support/mode_session.h"
+#include "support/screen_shots.h"
 
 #include <QDir>
 #include <QLabel>
@@ -13,20 +14,10 @@
 
 namespace {
 
-QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
-
 // Share of the graph's pixels drawn dark: the curve is there.
 double ink_share(const QImage& image)
 {
-    int hits = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            hits += qGray(image.pixel(x, y)) < 100;
-    return double(hits) / (image.width() * image.height());
+    return pixel_share(image, image.rect(), [](const QColor& c) { return qGray(c.rgb()) < 100; });
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // pictures of both in the build folder for a look.
 #include "frame/about_window.h"
 #include "platform/platform.h"
+#include "support/screen_shots.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,12 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-QString output_path(const QString& name)
-{
-    const QByteArray dir = qgetenv("PELMORA_TEST_OUTPUT");
-    return QDir(dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir)).filePath(name);
-}
 
 // PATH for the length of a scope.
 class PathScope {

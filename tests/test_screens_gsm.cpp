@@ -9,6 +9,8 @@
 #include "platform/canvas.h"
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
+#include "support/window_fixture.h"
+#include "support/screen_shots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,20 +23,12 @@
 
 namespace {
 
-QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
-
 BenchDescription with_frame()
 {
     BenchDescription d;
     d.tdma_frame = true;
     return d;
 }
-
-int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
 
 // Share of a column of the graph in the bars' colour.
 double bar_share(const QImage& image, int x)
@@ -83,13 +77,13 @@ void ScreensGsmTest::window_during_a_run()
                                                qRound(gsm::kClientHeight * w->logicalDpiY() / 1440)));
     QImage shot, graph;
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 3 && shot.isNull()) {
+        if (trace_requests(tb) == 3 && shot.isNull()) {
             w->Slot_graph_MouseMove(3.5);
             QTest::qWait(30);
             shot = main.grab().toImage();
             graph = w->Slot_graph->grab().toImage();
         }
-        if (requests(tb) >= 4)
+        if (trace_requests(tb) >= 4)
             w->menuStop_Click();
     };
     w->menuRun_Click();
@@ -112,7 +106,7 @@ void ScreensGsmTest::resized_window_and_configuration()
     w->show();
     QVERIFY(w->load());
     tb.clock.on_yield = [&] {
-        if (requests(tb) >= 1)
+        if (trace_requests(tb) >= 1)
             w->menuStop_Click();
     };
     w->menuRun_Click();

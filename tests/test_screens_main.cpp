@@ -5,6 +5,7 @@
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -13,12 +14,6 @@
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QtTest>
-
-static QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
 
 class ScreensMainTest : public QObject {
     Q_OBJECT

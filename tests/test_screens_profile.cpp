@@ -7,6 +7,7 @@
 #include "sim/meter_profile.h"
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,24 +23,8 @@
 
 namespace {
 
-QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
-
 // Share of the graph's pixels that are neither its background nor the grid: the trace is there.
-double trace_share(const QImage& image, const QRect& r)
-{
-    int hits = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() > 200 && c.green() > 180 && c.blue() < 100)
-                ++hits;
-        }
-    return double(hits) / (r.width() * r.height());
-}
+double trace_share(const QImage& image, const QRect& r) { return pixel_share(image, r, trace_colour); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "profile/process_bar.h"
 #include "sim/sim_generator.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,12 +24,6 @@
 #include <QtTest>
 
 namespace {
-
-QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
 
 // The main window with the profile window maximised in it, the generator pulsing (1 ms period,
 // 0.25 ms wide, -5 dBm) and the meter triggered on its sync output, 5 ms across the graph.

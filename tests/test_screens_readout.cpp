@@ -7,6 +7,7 @@
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,12 +17,6 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QtTest>
-
-static QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
 
 class ScreensReadoutTest : public QObject {
     Q_OBJECT

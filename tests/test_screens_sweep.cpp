@@ -6,7 +6,9 @@
 #include "platform/canvas.h"
 #include "sim/meter_sweep.h"
 #include "sim/sim_meter.h"
+#include "support/sweep_window.h"
 #include "support/test_bench.h"
+#include "support/screen_shots.h"
 #include "sim/sweep_amplifier.h"
 #include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
@@ -24,24 +26,8 @@
 
 namespace {
 
-QString output_path(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    return dir + "/" + name;
-}
-
 // Share of the graph's pixels in the trace's colour.
-double trace_share(const QImage& image)
-{
-    int hits = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() > 200 && c.green() > 180 && c.blue() < 100)
-                ++hits;
-        }
-    return double(hits) / (image.width() * image.height());
-}
+double trace_share(const QImage& image) { return pixel_share(image, image.rect(), trace_colour); }
 
 void enter(QLineEdit* box, const QString& text)
 {
@@ -137,12 +123,7 @@ void ScreensSweepTest::amplifier_tab_after_a_frequency_run_and_the_offset_window
     w->resize(960, 700);
     w->show();
     QVERIFY(w->load());
-    w->RF_Output_Check->setChecked(true);
-    w->Level_type[1]->click();
-    w->Level_sweep_start->setText("-30");
-    w->level_sweep_stop->setText("0");
-    w->update_screen_x_axis();
-    w->SSTab1->setCurrentIndex(5);
+    amplifier_level_sweep(w);
     w->Amp_Freq_Sweep_Check->setChecked(true);
     w->Amp_Freq_Sweep_Check_Click();
     w->Amp_Freq_Start->setText("1");

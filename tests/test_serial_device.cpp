@@ -9,6 +9,7 @@
 #include "platform/settings_store.h"
 #include "readout/readout_spd.h"
 #include "support/sim_process.h"
+#include "support/serial_line.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,12 +42,7 @@ struct Program {
         gs.instruments_ok = true;
         port.set_device_override(1, device);
         port.set_port(1);
-        Platform p;
-        p.clock = &clock;
-        p.prompts = &prompts;
-        p.settings = &settings;
-        p.serial = &port;
-        install_platform(p);
+        install_serial_seams(clock, prompts, &settings, port);
     }
     ~Program()
     {

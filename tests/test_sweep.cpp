@@ -11,6 +11,7 @@
 #include "sim/sim_gpib_bus.h"
 #include "sim/sim_meter.h"
 #include "support/test_bench.h"
+#include "support/window_fixture.h"
 #include "sweep/srcswp.h"
 #include "util/number_text.h"
 
@@ -30,43 +31,11 @@
 
 namespace {
 
-QStringList traffic(TestBench& tb)
-{
-    QStringList out;
-    for (const WireLog::Entry& e : tb.log().entries()) {
-        if (e.kind == "send" || e.kind == "devclear" || e.kind == "ifc")
-            out << QStringLiteral("%1 %2 %3").arg(e.kind).arg(e.address).arg(QString::fromLatin1(e.bytes)).trimmed();
-    }
-    return out;
-}
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 srcswp* open_window(TestBench& tb)
 {
     sim_sweep::bench_of(tb.meter()).noise_db = 0;
     g().meter_model = tb.bench.description().model;
-    auto* w = new srcswp;
-    w->show();
-    w->load();
-    tb.clear_log();
-    tb.prompts.clear();
-    return w;
-}
-
-int requests(TestBench& tb) { return int(tb.meter_sent().count("OGBD")); }
-
-BenchDescription without_generator()
-{
-    BenchDescription d;
-    d.generator_address = -1;
-    return d;
+    return open_loaded<srcswp>(tb);
 }
 
 // An analog sweep from start to stop GHz, typed into the boxes, set up and the RF switched on.
@@ -79,13 +48,6 @@ void analog_sweep(srcswp* w, const QString& start, const QString& stop)
     w->RF_Output_Check->setChecked(true);
     w->RF_Output_Check_Click();
     w->Sweep_Type[0]->click();
-}
-
-void close_window(QPointer<srcswp>& w)
-{
-    if (w)
-        w->menuExit_Click();
-    settle();
 }
 
 }  // namespace
@@ -117,7 +79,7 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
     QPointer<srcswp> w = new srcswp;
     w->show();
     QVERIFY(w->load());
-    QCOMPARE(traffic(tb), QStringList({
+    QCOMPARE(wire_traffic(tb), QStringList({
                               "devclear 13",
                               "devclear 5",
                               "ifc -1",
@@ -176,7 +138,7 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
     tb.clear_log();
     close_window(w);
     QVERIFY(!w);
-    QCOMPARE(traffic(tb), QStringList({"send 13 *RST;DISP ON;opmd srcswp"}));
+    QCOMPARE(wire_traffic(tb), QStringList({"send 13 *RST;DISP ON;opmd srcswp"}));
     QVERIFY(tb.clock.now_us() - tb.log().entries().back().t_us >= 2'000'000);
 }
 
@@ -203,7 +165,7 @@ void SweepTest::load_without_generator_and_on_the_serial_link()
         QCOMPARE(w->menuDisplay->isEnabled(), c.display_menu);
         // Without the maker's generator the amplifier tab stays disabled after a run.
         tb.clock.on_yield = [&] {
-            if (requests(tb) == 2)
+            if (trace_requests(tb) == 2)
                 w->menuStop_Click();
         };
         w->menuRunCont_Click();
@@ -224,7 +186,7 @@ void SweepTest::sweep_kinds_program_the_generator_and_the_meter()
     w->freq_analog_stop->setText("4");
     w->freq_analog_time->setText("0");
     w->freq_analog_time->setText(".05");
-    QCOMPARE(traffic(tb), QStringList({"send 5 F1 2GH", "send 5 F2 4GH", "send 13 SRCSTFRQ 2GHz;SRCSPFRQ 4GHz",
+    QCOMPARE(wire_traffic(tb), QStringList({"send 5 F1 2GH", "send 5 F2 4GH", "send 13 SRCSTFRQ 2GHz;SRCSPFRQ 4GHz",
                                        "send 5 SWT .05SEC"}));
     QCOMPARE(w->left_x_axis->text(), QString("2"));
     QCOMPARE(w->right_x_axis->text(), QString("4"));
@@ -237,7 +199,7 @@ void SweepTest::sweep_kinds_program_the_generator_and_the_meter()
     w->freq_step_dwell->setText(".001");
     tb.clear_log();
     w->Sweep_Type[2]->click();
-    QCOMPARE(traffic(tb), QStringList({"send 5 RF0", "send 5 SF1 SSP", "send 5 SNS 100SPS", "send 5 SDT .001SEC",
+    QCOMPARE(wire_traffic(tb), QStringList({"send 5 RF0", "send 5 SF1 SSP", "send 5 SNS 100SPS", "send 5 SDT .001SEC",
                                        "send 5 F1 1GH", "send 5 F2 3GH", "send 5 L1 0.00DM", "send 5 RF0",
                                        "send 13 SRCMOD FREQ", "send 13 CFSRC A, VGHZ; CFSRC B, VGHZ",
                                        "send 13 SRCSTFRQ 1GHz;SRCSPFRQ 3GHz"}));
@@ -253,7 +215,7 @@ void SweepTest::sweep_kinds_program_the_generator_and_the_meter()
                                         "send 13 CFFRQ A,2.0GHZ", "send 13 CFFRQ B,2.0GHZ",
                                         "send 13 SRCSTPWR -10.00; SRCSPPWR 10.00"};
     // The CW option's own set-up is skipped during a level sweep; the level choice's follows.
-    QCOMPARE(traffic(tb), level_programming);
+    QCOMPARE(wire_traffic(tb), level_programming);
     QCOMPARE(tb.generator().sweep_mode, QString("LSP"));
     QVERIFY(tb.generator().rf_on);
     QCOMPARE(tb.generator().frequency_hz, 2.0e9);
@@ -264,7 +226,7 @@ void SweepTest::sweep_kinds_program_the_generator_and_the_meter()
     tb.clear_log();
     w->level_sweep_stop->setText("5");
     w->freq_cw_freq->setText("3");
-    QCOMPARE(traffic(tb), QStringList({"send 5 L2 5DM  LSP", "send 13 SRCSTPWR -10.00; SRCSPPWR 5", "send 5 CF1 3GH"}));
+    QCOMPARE(wire_traffic(tb), QStringList({"send 5 L2 5DM  LSP", "send 13 SRCSTPWR -10.00; SRCSPPWR 5", "send 5 CF1 3GH"}));
     QCOMPARE(tb.generator().frequency_hz, 3.0e9);
     QCOMPARE(w->sweep_stop_level, 5.0f);
     QVERIFY(tb.generator().syntax_errors.isEmpty());
@@ -288,7 +250,7 @@ void SweepTest::settings_reach_the_meter()
     w->seq_sync_check->click();
     w->seq_sync_check->click();
     w->RF_Output_Check->click();
-    QCOMPARE(traffic(tb), QStringList({"send 13 GRSWS ON", "send 13 Avg A, MOV, 8", "send 13 GRSWP A, 8",
+    QCOMPARE(wire_traffic(tb), QStringList({"send 13 GRSWS ON", "send 13 Avg A, MOV, 8", "send 13 GRSWP A, 8",
                                        "send 13 GRSWS ON", "send 13 Avg B, MOV, 8", "send 13 GRSWP B, 8",
                                        "send 13 CHCFG 1, A-B", "send 13 GRDATA OFF", "send 13 GRDATA ON",
                                        "send 13 DISP OFF", "send 13 DISP ON", "send 13 IBBLP NEG", "send 13 IBBLP POS",
@@ -356,7 +318,7 @@ void SweepTest::run_once_continuous_and_stop()
     analog_sweep(w, "1", "3");
     tb.clear_log();
     w->menuRunOnce_Click();
-    QCOMPARE(requests(tb), 2);
+    QCOMPARE(trace_requests(tb), 2);
     QVERIFY(w->data_valid && !w->run_once && w->stop_requested && !g().test_running);
     QVERIFY(w->menuRunOnce->isEnabled() && w->menuRunCont->isEnabled() && !w->menuStop->isEnabled());
     QCOMPARE(w->Cal_label->text(), QString("Can`t Calibrate System when the demo is running. Stop the Demo first."));
@@ -378,12 +340,12 @@ void SweepTest::run_once_continuous_and_stop()
     tb.clock.on_yield = [&] {
         held = held || (!w->SSTab1->isTabEnabled(5) && w->menuStop->isEnabled() && !w->menuRunOnce->isEnabled() &&
                         w->SSTab1->currentIndex() == 0 && !w->do_calibration->isEnabled());
-        if (requests(tb) == 5)
+        if (trace_requests(tb) == 5)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 5);
+    QCOMPARE(trace_requests(tb), 5);
     QVERIFY(held);
     QVERIFY(w->SSTab1->isTabEnabled(5) && !w->menuStop->isEnabled() && w->menuRunCont->isEnabled());
 
@@ -391,19 +353,19 @@ void SweepTest::run_once_continuous_and_stop()
     tb.clear_log();
     bool second_call = false;
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 1 && !second_call) {
+        if (trace_requests(tb) == 1 && !second_call) {
             second_call = true;
             w->run_sweep();  // a second call is a stop
         }
     };
     w->menuRunOnce_Click();
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 6)
+        if (trace_requests(tb) == 6)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    QCOMPARE(requests(tb), 6);
+    QCOMPARE(trace_requests(tb), 6);
     QVERIFY(tb.prompts.calls.empty());
     close_window(w);
 }
@@ -414,7 +376,7 @@ void SweepTest::a_meter_that_returns_nothing()
     QPointer<srcswp> w = open_window(tb);
     tb.meter().silent = true;
     w->menuRunCont_Click();
-    QCOMPARE(requests(tb), 1);
+    QCOMPARE(trace_requests(tb), 1);
     QCOMPARE(tb.prompts.boxes().count("There is was no graph data returned."), 1);
     QCOMPARE(tb.prompts.calls.back().title, QString(" Problem"));
     QVERIFY(!w->data_valid && w->stop_requested && !g().test_running);
@@ -431,7 +393,7 @@ void SweepTest::a_meter_that_returns_nothing()
         tb.prompts.clear();
         tb.clear_log();
         w->menuRunOnce_Click();
-        QCOMPARE(requests(tb), 1);
+        QCOMPARE(trace_requests(tb), 1);
         QCOMPARE(tb.prompts.boxes(), QStringList({"There is was no graph data returned."}));
         QVERIFY(w->graph_trace == good && w->stop_requested);
     }
@@ -443,16 +405,16 @@ void SweepTest::closing_is_refused_during_a_run()
     TestBench tb(TestBench::Link::Gpib);
     QPointer<srcswp> w = open_window(tb);
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 2 && tb.prompts.calls.empty())
+        if (trace_requests(tb) == 2 && tb.prompts.calls.empty())
             w->menuExit_Click();
-        if (requests(tb) == 4)
+        if (trace_requests(tb) == 4)
             w->menuStop_Click();
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    settle();
+    settle_events();
     QVERIFY(w);
-    QCOMPARE(requests(tb), 4);
+    QCOMPARE(trace_requests(tb), 4);
     QCOMPARE(tb.prompts.boxes(), QStringList({"please stop the demo first."}));
     QCOMPARE(tb.prompts.calls.front().title, QString("Exit Source Sweep mode"));
     QVERIFY(!tb.meter_sent().contains("*RST;DISP ON;opmd srcswp"));
@@ -473,16 +435,16 @@ void SweepTest::main_window_closing_waits_for_the_run()
     tb.clear_log();
     bool asked = false;
     tb.clock.on_yield = [&] {
-        if (requests(tb) == 2 && !asked) {
+        if (trace_requests(tb) == 2 && !asked) {
             asked = true;
             main->close();
         }
     };
     w->menuRunCont_Click();
     tb.clock.on_yield = nullptr;
-    settle();
+    settle_events();
     // The run ended after its pass, then the window closed with its leaving commands, then the main window.
-    QCOMPARE(requests(tb), 2);
+    QCOMPARE(trace_requests(tb), 2);
     QVERIFY(!w);
     const QStringList sent = tb.meter_sent();
     QVERIFY(sent.indexOf("*RST;DISP ON;opmd srcswp") > sent.lastIndexOf("OGBD"));
@@ -499,7 +461,7 @@ void SweepTest::band_pass_recovered_after_a_calibration_through_the_through_fixt
     // Calibration through the through fixture: three passes, the raw reference kept.
     tb.clear_log();
     w->do_calibration_Click();
-    QCOMPARE(requests(tb), 3);
+    QCOMPARE(trace_requests(tb), 3);
     QVERIFY(w->cal.valid() && !w->cal.capturing() && !w->apply_cal_data->isHidden());
     QCOMPARE(w->apply_cal_data->text(), QString("Cal data NOT included"));
     // The band-pass filter in place of the through connection.
@@ -539,7 +501,7 @@ void SweepTest::cursors_zoom_and_centring_in_frequency_and_level_sweeps()
     // The boxes reprogram the generator and the meter; a single run follows.
     QCOMPARE(tb.generator_sent(), QStringList({"F1 1.5GH", "F2 4.5GH"}));
     QVERIFY(tb.meter_sent().contains("SRCSTFRQ 1.5GHz;SRCSPFRQ 4.5GHz"));
-    QCOMPARE(requests(tb), 2);
+    QCOMPARE(trace_requests(tb), 2);
     QCOMPARE(w->left_x_axis->text(), QString("1.500"));
     QCOMPARE(w->right_x_axis->text(), QString("4.500"));
     tb.clear_log();

@@ -10,6 +10,7 @@
 #include "profile/graphtests.h"
 #include "readout/readout_spd.h"
 #include "sim/sim_gpib_bus.h"
+#include "support/event_loop.h"
 #include "support/test_bench.h"
 
 #include <QPointer>
@@ -77,14 +78,6 @@ void use_driver(GpibDriver* driver)
     install_platform(p);
 }
 
-void settle()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
 // A system check, a profile Run Once and a short readout run, each window closed again.
 void user_session(TestBench& tb)
 {
@@ -95,7 +88,7 @@ void user_session(TestBench& tb)
         QVERIFY(w->load());
         w->menuRunOnce_Click();
         w->menuExit_Click();
-        settle();
+        settle_events();
     }
     {
         QPointer<readout_spd> w = new readout_spd;
@@ -109,7 +102,7 @@ void user_session(TestBench& tb)
         w->menuRun_Click();
         tb.clock.on_yield = nullptr;
         w->menuExit_Click();
-        settle();
+        settle_events();
     }
 }
 
@@ -130,7 +123,6 @@ QByteArray describe(const char* name, const LinkStatus& a, const LinkStatus& b)
 }
 
 }  // namespace
-
 
 class SystemGpibTest : public QObject {
     Q_OBJECT

@@ -162,9 +162,6 @@ protected:
 private:
     void build_controls();
     void build_menus();
-    // Runs a handler that may yield or show a box inside the busy bracket; nothing once unloading.
-    template <typename F>
-    void guarded(F&& handler);
     void send(const QString& text);
     void set_ticks(QAction* const* items, int count, int ticked);
     // The collected data emptied (Reset Sample Buffer) once the collection itself is reset.

@@ -7,7 +7,6 @@
 #include "frame/ui_scopes.h"
 #include "gsm/frm_gsm_config.h"
 #include "gsm/gsm_layout.h"
-#include "link/app_error.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
 #include "link/vbib32.h"
@@ -67,7 +66,7 @@ frmGSM::frmGSM(QWidget* parent)
     cmdResetAvg->setGeometry(twips_to_px_x(gsm::kResetButton.left()), twips_to_px_y(gsm::kResetButton.top()),
                              twips_to_px_x(gsm::kResetButton.width()), twips_to_px_y(gsm::kResetButton.height()));
     cmdResetAvg->setEnabled(false);
-    connect(cmdResetAvg, &QPushButton::clicked, this, [this] { guarded([this] { cmdResetAvg_Click(); }); });
+    connect(cmdResetAvg, &QPushButton::clicked, this, guarded_slot([this] { cmdResetAvg_Click(); }));
     Slot_graph = new CanvasWidget(Frame1);
     Slot_graph->setMouseTracking(true);
     connect(Slot_graph, &CanvasWidget::mouse_move, this, [this](double x, double, Qt::MouseButtons) {
@@ -93,9 +92,7 @@ frmGSM::~frmGSM() = default;
 
 void frmGSM::build_menus()
 {
-    const auto on = [this](void (frmGSM::*handler)()) {
-        return [this, handler] { guarded([this, handler] { (this->*handler)(); }); };
-    };
+    const auto on = [this](void (frmGSM::*handler)()) { return guarded_slot([this, handler] { (this->*handler)(); }); };
     menuFileBar = menuBar()->addMenu(QStringLiteral("&File"));
     menuSave = menuFileBar->addAction(QStringLiteral("Save Graph"), this, on(&frmGSM::menuSave_Click));
     menuPrintSetup = menuFileBar->addAction(QStringLiteral("Printer Setup..."), this, on(&frmGSM::menuPrintSetup_Click));
@@ -112,9 +109,7 @@ void frmGSM::build_menus()
     menuReset = menuControlBar->addAction(QStringLiteral("Reset Power Meter Comms"), this, on(&frmGSM::menuReset_Click));
     menuAvgBar = menuBar()->addMenu(QStringLiteral("Averaging"));
     for (int n = 0; n < int(menuAvg.size()); ++n) {
-        QAction* a = menuAvgBar->addAction(gsm::kAveragingItems[n], this, [this, n] {
-            guarded([this, n] { menuAvg_Click(n); });
-        });
+        QAction* a = menuAvgBar->addAction(gsm::kAveragingItems[n], this, guarded_slot([this, n] { menuAvg_Click(n); }));
         a->setCheckable(true);
         menuAvg[std::size_t(n)] = a;
     }
@@ -129,19 +124,7 @@ int frmGSM::twips_to_px_y(double t) const { return int(std::lround(t * logicalDp
 
 // ============================================================================================== plumbing
 
-void frmGSM::guarded(const std::function<void()>& handler)
-{
-    enter_busy();
-    try {
-        handler();
-    } catch (const AppError&) {
-        // The link's box has already said what failed; the error ends only this handler.
-    } catch (const std::exception& e) {
-        prompts().message_box(QStringLiteral("Error: ") + QString::fromLocal8Bit(e.what()), Prompts::Buttons::Ok,
-                              Prompts::Icon::None, Prompts::default_title());
-    }
-    leave_busy();
-}
+QString frmGSM::error_title() const { return Prompts::default_title(); }
 
 void frmGSM::request_stop()
 {

@@ -96,11 +96,11 @@ public:
 protected:
     void request_stop() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window's error boxes carry the program's name.
+    QString error_title() const override;
 
 private:
     void build_menus();
-    // Runs a handler inside the busy bracket; an application error ends only the handler.
-    void guarded(const std::function<void()>& handler);
     // One pass of the run loop; false when the run is to end.
     bool run_pass();
     QSize designed_size() const;

@@ -258,20 +258,6 @@ void readout_spd::build_menus()
 
 // ---- helpers -------------------------------------------------------------------------------------------
 
-template <typename F>
-void readout_spd::guarded(F&& handler)
-{
-    if (unloaded())
-        return;
-    enter_busy();
-    try {
-        handler();
-    } catch (const AppError&) {
-        // The failed step has shown its link box; the handler just ends.
-    }
-    leave_busy();
-}
-
 void readout_spd::update_custom_frame()
 {
     const bool shown = readout::custom_frame_visible(Sensor_Mode_opt[2]->isChecked(), Sensor_Mode_opt[5]->isChecked(),

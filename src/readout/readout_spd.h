@@ -117,10 +117,6 @@ protected:
 private:
     void build_controls();
     void build_menus();
-    // Runs a handler inside the busy bracket; an application error ends it quietly (its link box has
-    // been shown). Nothing runs once the window is unloading.
-    template <typename F>
-    void guarded(F&& handler);
     void update_custom_frame();
     void set_run_menus(bool running);
     void unload_please_wait();

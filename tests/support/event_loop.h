@@ -10,3 +10,12 @@ inline void run_event_loop()
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
+
+// Lets posted events and deferred deletes run, so a closed window is really gone.
+inline void settle_events()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}

@@ -2,22 +2,12 @@
 #include "app/modes.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
+#include "support/event_loop.h"
 #include "support/test_bench.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QPointer>
 #include <functional>
 #include <memory>
-
-// Lets posted events and deferred deletes run, so a closed window is really gone.
-inline void settle_events()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
 
 // The program's state after a passed system check.
 inline void checked_system(const TestBench& tb)

@@ -9,6 +9,17 @@
 #include "sim/sim_serial_meter.h"
 #include "sim/wire_log.h"
 
+// The seams for a program on a serial port (settings may be null); the rest stay empty.
+inline void install_serial_seams(Clock& clock, Prompts& prompts, SettingsStore* settings, SerialPort& port)
+{
+    Platform p;
+    p.clock = &clock;
+    p.prompts = &prompts;
+    p.settings = settings;
+    p.serial = &port;
+    install_platform(p);
+}
+
 // The program on a serial line to the meter at meter_address, on a virtual clock that runs no events:
 // the program-wide values reset for that line, the seams installed (settings may be null), the port open.
 inline void install_serial_link(VirtualClock& clock, Prompts& prompts, SettingsStore* settings, FakeSerialPort& port,
@@ -20,12 +31,7 @@ inline void install_serial_link(VirtualClock& clock, Prompts& prompts, SettingsS
     gs.serial_in_use = true;
     gs.comms_type = 1;
     gs.meter_address = meter_address;
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = settings;
-    p.serial = &port;
-    install_platform(p);
+    install_serial_seams(clock, prompts, settings, port);
     port.open(nullptr, nullptr);
 }
 
