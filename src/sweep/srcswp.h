@@ -276,8 +276,6 @@ private:
     void build_menus();
     void build_tabs();
     void build_graph_frame();
-    void guarded(const std::function<void()>& handler);
-    void load_step(const std::function<void()>& step);
     void send_meter(const QString& text, const QString& label = QString());
     // False when the status check after the send found it failed (its box has been shown).
     bool send_generator(const QString& text, const QString& label = QString());
@@ -285,6 +283,11 @@ private:
     sweep_rules::SweepFields fields() const;
     // One pass of the run loop; false when the loop is to end.
     bool run_pass(int& run_once_count);
+    // A typed end of the y axis entered: the scale takes it when accepted, else the box shows the end in
+    // force again.
+    void enter_y_end(bool accepted, float value, float& end, QLineEdit* box, const QLabel* in_force);
+    // A typed end of the x axis entered: the meter's axis, the sweep's end and the axis boxes take it.
+    void enter_x_end(bool start, const QLineEdit* box);
     // Places a label drawn on the graph at graph units (x, y).
     void place_on_graph(QLabel* label, double x, double y);
     // Writes a new sweep range into the boxes of the current sweep (nothing in a CW frequency sweep); a

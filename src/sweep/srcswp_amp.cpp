@@ -3,11 +3,9 @@
 #include "link/globals.h"
 #include "link/vbib32.h"
 #include "platform/canvas.h"
-#include "platform/clock.h"
-#include "platform/platform.h"
-#include "platform/prompts.h"
 #include "sweep/gaincomp.h"
 #include "sweep/srcswp.h"
+#include "sweep/srcswp_shared.h"
 #include "util/number_text.h"
 
 #include <QApplication>
@@ -23,16 +21,13 @@
 #include <QVBoxLayout>
 
 using namespace amp_rules;
+using namespace srcswp_shared;
 
 namespace {
 
-constexpr int kAmpTab = 5;
 const QString kRun = QStringLiteral("Run Amplifier Test");
 const QString kStop = QStringLiteral("Stop Amplifier Test");
 const QString kCaption = QStringLiteral("Source Sweep Demo");
-
-Clock& clk() { return *platform().clock; }
-Prompts& prompts() { return *platform().prompts; }
 
 QLineEdit* amp_box(const QString& text)
 {
@@ -68,16 +63,10 @@ void srcswp::build_amp_tab(QWidget* page)
     Amp_Freq_Step = amp_box(QStringLiteral("0.1"));
     auto* fg = new QGridLayout(Amp_Freq_Frame);
     fg->addWidget(Amp_Freq_Sweep_Check, 0, 0, 1, 3);
-    fg->addWidget(new QLabel(QStringLiteral("Start")), 1, 0);
-    fg->addWidget(Amp_Freq_Start, 1, 1);
-    fg->addWidget(new QLabel(QStringLiteral("GHz")), 1, 2);
+    add_entry_row(fg, 1, 0, QStringLiteral("Start"), Amp_Freq_Start, QStringLiteral("GHz"));
     // One row each, so that the tab stays narrow beside the graph.
-    fg->addWidget(new QLabel(QStringLiteral("Stop")), 2, 0);
-    fg->addWidget(Amp_Freq_Stop, 2, 1);
-    fg->addWidget(new QLabel(QStringLiteral("GHz")), 2, 2);
-    fg->addWidget(new QLabel(QStringLiteral("Step")), 3, 0);
-    fg->addWidget(Amp_Freq_Step, 3, 1);
-    fg->addWidget(new QLabel(QStringLiteral("GHz")), 3, 2);
+    add_entry_row(fg, 2, 0, QStringLiteral("Stop"), Amp_Freq_Stop, QStringLiteral("GHz"));
+    add_entry_row(fg, 3, 0, QStringLiteral("Step"), Amp_Freq_Step, QStringLiteral("GHz"));
     Show_CompFreq_Graph_Check = new QCheckBox(QStringLiteral("Show Graph"));
     Save_Amp_test_button = new QPushButton(QStringLiteral("Save Graph Data"));
     Show_CompFreq_Graph_Check->hide();
@@ -93,12 +82,9 @@ void srcswp::build_amp_tab(QWidget* page)
     ag->addWidget(Run_amp_test, 0, 0);
     ag->addWidget(Help_picture_button, 1, 0);
     ag->addWidget(Amp_Freq_Frame, 0, 1, 2, 1);
-    ag->addWidget(new QLabel(QStringLiteral("Gain")), 0, 2);
-    ag->addWidget(Gain_label, 0, 3);
-    ag->addWidget(new QLabel(QStringLiteral("1dB Comp.")), 1, 2);
-    ag->addWidget(Compression_label, 1, 3);
-    ag->addWidget(new QLabel(QStringLiteral("@ GHz")), 2, 2);
-    ag->addWidget(Amp_test_at_Freq, 2, 3);
+    add_entry_row(ag, 0, 2, QStringLiteral("Gain"), Gain_label);
+    add_entry_row(ag, 1, 2, QStringLiteral("1dB Comp."), Compression_label);
+    add_entry_row(ag, 2, 2, QStringLiteral("@ GHz"), Amp_test_at_Freq);
     ag->addWidget(Show_CompFreq_Graph_Check, 2, 0);
     ag->addWidget(Save_Amp_test_button, 2, 1, Qt::AlignLeft);
     ag->addWidget(progress_label, 3, 0);
@@ -110,7 +96,6 @@ void srcswp::build_amp_tab(QWidget* page)
     l5->addWidget(AmpFrame, 1);
     AmpFrame->hide();
 
-    const auto on = [this](auto handler) { return [this, handler] { guarded(handler); }; };
     // The stop request must get through while a test runs, so it is not held by the busy bracket.
     connect(Run_amp_test, &QPushButton::clicked, this, [this] {
         if (amp_test_active)
@@ -118,10 +103,10 @@ void srcswp::build_amp_tab(QWidget* page)
         else
             guarded([this] { Run_amp_test_Click(); });
     });
-    connect(Amp_Freq_Sweep_Check, &QCheckBox::clicked, this, on([this] { Amp_Freq_Sweep_Check_Click(); }));
-    connect(Show_CompFreq_Graph_Check, &QCheckBox::clicked, this, on([this] { Show_CompFreq_Graph_Check_Click(); }));
-    connect(Save_Amp_test_button, &QPushButton::clicked, this, on([this] { Save_Amp_test_button_Click(); }));
-    connect(Help_picture_button, &QPushButton::clicked, this, on([this] { Help_picture_button_Click(); }));
+    connect(Amp_Freq_Sweep_Check, &QCheckBox::clicked, this, guarded_slot([this] { Amp_Freq_Sweep_Check_Click(); }));
+    connect(Show_CompFreq_Graph_Check, &QCheckBox::clicked, this, guarded_slot([this] { Show_CompFreq_Graph_Check_Click(); }));
+    connect(Save_Amp_test_button, &QPushButton::clicked, this, guarded_slot([this] { Save_Amp_test_button_Click(); }));
+    connect(Help_picture_button, &QPushButton::clicked, this, guarded_slot([this] { Help_picture_button_Click(); }));
 }
 
 void srcswp::build_amp_graph()
