@@ -99,12 +99,7 @@ public:
 
 void install(RealClock& clock, RecordingPrompts& prompts, SettingsStore& settings, SerialPort& port)
 {
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.serial = &port;
-    install_platform(p);
+    install_platform(Platform::of_serial(clock, prompts, &settings, port));
     reset_globals();
 }
 

@@ -41,12 +41,7 @@ struct Program {
         gs.instruments_ok = true;
         port.set_device_override(1, device);
         port.set_port(1);
-        Platform p;
-        p.clock = &clock;
-        p.prompts = &prompts;
-        p.settings = &settings;
-        p.serial = &port;
-        install_platform(p);
+        install_platform(Platform::of_serial(clock, prompts, &settings, port));
     }
     ~Program()
     {
