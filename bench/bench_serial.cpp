@@ -189,12 +189,7 @@ int main(int argc, char** argv)
         std::printf("program: cannot open the line (%s)\n", qPrintable(error));
         return 1;
     }
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &settings;
-    p.serial = &port;
-    install_platform(p);
+    install_platform(Platform::of_serial(clock, prompts, &settings, port));
     Globals& gs = g();
     gs.comms_type = 1;
     gs.serial_in_use = true;

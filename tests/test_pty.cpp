@@ -38,11 +38,7 @@ struct Program {
         g().meter_address = meter_address;
         port.set_device_override(1, device);
         port.set_port(1);
-        Platform p;
-        p.clock = &clock;
-        p.prompts = &prompts;
-        p.serial = &port;
-        install_platform(p);
+        install_platform(Platform::of_serial(clock, prompts, nullptr, port));
     }
     ~Program()
     {

@@ -25,6 +25,14 @@ private:
         return buffer.left(bus.status().cnt);
     }
     static QByteArray ask_meter(TestBench& tb, const QByteArray& message) { return ask(tb.bench.bus(), meter_addr, message); }
+    // The bench's bus carrying bytes in no time, with the given timeout code.
+    static SimGpibBus& timed_bus(TestBench& tb, int timeout_code)
+    {
+        SimGpibBus& bus = tb.bench.bus();
+        bus.us_per_byte = 0;
+        bus.ibtmo(0, timeout_code);
+        return bus;
+    }
 
 private slots:
     // ---- bus ------------------------------------------------------------------------------------------
@@ -143,9 +151,7 @@ private slots:
     void wait_for_service_request_wakes_when_the_meter_is_done()
     {
         TestBench tb;
-        SimGpibBus& bus = tb.bench.bus();
-        bus.us_per_byte = 0;
-        bus.ibtmo(0, 13);
+        SimGpibBus& bus = timed_bus(tb, 13);
         bus.send(0, meter_addr, "*ESE 1;*SRE 32;CAL A;*OPC", GpibDriver::NLend);
         qint64 start = tb.clock.now_us();
         bus.ibwait(0, GpibDriver::SRQI | GpibDriver::TIMO);
@@ -254,9 +260,7 @@ private slots:
     void opc_query_after_zero_answers_only_when_done()
     {
         TestBench tb;
-        SimGpibBus& bus = tb.bench.bus();
-        bus.us_per_byte = 0;
-        bus.ibtmo(0, 12);
+        SimGpibBus& bus = timed_bus(tb, 12);
         const qint64 start = tb.clock.now_us();
         bus.send(0, meter_addr, "ZERO A; *OPC?", GpibDriver::NLend);
         int timeouts = 0;
@@ -277,9 +281,7 @@ private slots:
     void commands_wait_behind_a_reading_mode_change()
     {
         TestBench tb;
-        SimGpibBus& bus = tb.bench.bus();
-        bus.us_per_byte = 0;
-        bus.ibtmo(0, 13);
+        SimGpibBus& bus = timed_bus(tb, 13);
         bus.send(0, meter_addr, "RDMODE CDMA", GpibDriver::NLend);
         const qint64 start = tb.clock.now_us();
         QCOMPARE(ask_meter(tb, "RDMODE?"), QByteArray("CDMA\n"));

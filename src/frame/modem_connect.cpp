@@ -1,5 +1,6 @@
 #include "frame/modem_connect.h"
 
+#include "frame/ui_scopes.h"
 #include "link/globals.h"
 #include "link/vbib32.h"
 #include "platform/clock.h"
@@ -7,7 +8,6 @@
 #include "platform/prompts.h"
 #include "platform/serial_port.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,15 +16,6 @@ namespace {
 
 constexpr qint64 carrier_wait_us = 30'000'000;
 constexpr qint64 hang_up_limit_us = 30'000'000;
-
-// The hourglass for as long as the dialling blocks; put back on every way out.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -55,7 +46,7 @@ bool modem_connect(const QString& phone_number, QString& reply, QWidget* window,
     port->discard_output();
     clk.sleep_ms(500);
 
-    WaitCursor hourglass;
+    Hourglass hourglass;  // for as long as the dialling blocks
     // A Hayes modem executes a command line on CR.
     port->write(QByteArray(modem_init_command) + "\r\n");
     clk.sleep_ms(1000);

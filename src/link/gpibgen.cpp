@@ -53,24 +53,29 @@ int read_status_byte(int address)
     return result;
 }
 
+// Sends a query padded to 20 characters and reads its answer into a fixed buffer, reporting a bus
+// error after each step.
+static QByteArray ask_fixed(int board, int address, const char* query, const QString& sent, int size,
+                            const QString& read)
+{
+    vbib32::Send(board, address, QByteArray(query).leftJustified(20, ' '));
+    gpib_error(sent);
+    QByteArray buffer = vbib32::fixed_buffer(size);
+    vbib32::Receive(board, address, buffer);
+    gpib_error(read);
+    return buffer;
+}
+
 int read_esr(int board, int address)
 {
-    vbib32::Send(board, address, QByteArray("*ESR?").leftJustified(20, ' '));
-    gpib_error(QStringLiteral("*ESR? "));
-    QByteArray buffer = vbib32::fixed_buffer(20);
-    vbib32::Receive(board, address, buffer);
-    gpib_error(QStringLiteral("Read ESR "));
-    return numtext::cint(numtext::val(buffer));
+    return numtext::cint(numtext::val(
+        ask_fixed(board, address, "*ESR?", QStringLiteral("*ESR? "), 20, QStringLiteral("Read ESR "))));
 }
 
 QString read_errlst(int board, int address)
 {
-    vbib32::Send(board, address, QByteArray("ERRLST").leftJustified(20, ' '));
-    gpib_error(QStringLiteral("ERRLST "));
-    QByteArray buffer = vbib32::fixed_buffer(40);
-    vbib32::Receive(board, address, buffer);
-    gpib_error(QStringLiteral("Read ERRLST"));
-    return vbib32::text_of(buffer);
+    return vbib32::text_of(
+        ask_fixed(board, address, "ERRLST", QStringLiteral("ERRLST "), 40, QStringLiteral("Read ERRLST")));
 }
 
 bool wait_opc(int timeout, int address, int board)

@@ -27,7 +27,11 @@ void register_globals()
     if (!drv)
         return;
     Prompts& prompts = *platform().prompts;
-    const auto end_system = [] {
+    // A failed registration ends the program after saying why; the driver is released where it took part.
+    const auto quit = [&](const QString& why, bool unregister) {
+        prompts.message_box(why, Prompts::Buttons::Ok, Prompts::Icon::Critical);
+        if (unregister)
+            drv->unregister_globals();
         if (platform().end_system)
             platform().end_system();
     };
@@ -41,22 +45,13 @@ void register_globals()
         gs.gpib_globals_registered = true;
         break;
     case 2:
-        prompts.message_box(QStringLiteral("Operating System is not multi-threaded. Quitting the Program!"),
-                            Prompts::Buttons::Ok, Prompts::Icon::Critical);
-        drv->unregister_globals();
-        end_system();
+        quit(QStringLiteral("Operating System is not multi-threaded. Quitting the Program!"), true);
         break;
     case 3:
-        prompts.message_box(QStringLiteral("Unable to register GPIB thread globals. Quitting the Program!"),
-                            Prompts::Buttons::Ok, Prompts::Icon::Critical);
-        drv->unregister_globals();
-        end_system();
+        quit(QStringLiteral("Unable to register GPIB thread globals. Quitting the Program!"), true);
         break;
     default:
-        prompts.message_box(
-            QStringLiteral("Unknown Error for Registering GPIB Globals!!! Quitting the Program!"),
-            Prompts::Buttons::Ok, Prompts::Icon::Critical);
-        end_system();
+        quit(QStringLiteral("Unknown Error for Registering GPIB Globals!!! Quitting the Program!"), false);
         break;
     }
 }

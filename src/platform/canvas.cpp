@@ -200,7 +200,7 @@ void Canvas::cls()
         changed();
 }
 
-Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color)
+Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color, double x1, double y1, double x2, double y2)
 {
     Op& op = ops_.emplace_back(proto_);
     op.kind = kind;
@@ -208,71 +208,51 @@ Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color)
     op.style = style_;
     op.width = width_;
     op.scale = scale_;
+    op.x1 = x1;
+    op.y1 = y1;
+    op.x2 = x2;
+    op.y2 = y2;
     return op;
+}
+
+void Canvas::drawn(double x, double y)
+{
+    current_x_ = x;
+    current_y_ = y;
+    if (changed)
+        changed();
 }
 
 void Canvas::pset(double x, double y, const QColor& color)
 {
-    Op& op = add(Op::PSet, color);
-    op.x1 = x;
-    op.y1 = y;
-    current_x_ = x;
-    current_y_ = y;
-    if (changed)
-        changed();
+    add(Op::PSet, color, x, y);
+    drawn(x, y);
 }
 
 void Canvas::line(double x1, double y1, double x2, double y2, const QColor& color)
 {
-    Op& op = add(Op::Line, color);
-    op.x1 = x1;
-    op.y1 = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    current_x_ = x2;
-    current_y_ = y2;
-    if (changed)
-        changed();
+    add(Op::Line, color, x1, y1, x2, y2);
+    drawn(x2, y2);
 }
 
 void Canvas::box(double x1, double y1, double x2, double y2, const QColor& color, bool filled)
 {
-    Op& op = add(Op::Box, color);
-    op.x1 = x1;
-    op.y1 = y1;
-    op.x2 = x2;
-    op.y2 = y2;
-    op.filled = filled;
-    current_x_ = x2;
-    current_y_ = y2;
-    if (changed)
-        changed();
+    add(Op::Box, color, x1, y1, x2, y2).filled = filled;
+    drawn(x2, y2);
 }
 
 void Canvas::circle(double x, double y, double radius, const QColor& color, bool filled)
 {
-    Op& op = add(Op::Circle, color);
-    op.x1 = x;
-    op.y1 = y;
-    op.x2 = radius;
-    op.filled = filled;
-    current_x_ = x;
-    current_y_ = y;
-    if (changed)
-        changed();
+    add(Op::Circle, color, x, y, radius).filled = filled;
+    drawn(x, y);
 }
 
 void Canvas::print(const QString& text)
 {
-    Op& op = add(Op::Print, fore_color_);
-    op.x1 = current_x_;
-    op.y1 = current_y_;
+    Op& op = add(Op::Print, fore_color_, current_x_, current_y_);
     op.text = text;
     op.font = font_;
-    current_x_ = scale_.left();
-    current_y_ += y_down() * text_height(text.isEmpty() ? QStringLiteral("X") : text);
-    if (changed)
-        changed();
+    drawn(scale_.left(), current_y_ + y_down() * text_height(text.isEmpty() ? QStringLiteral("X") : text));
 }
 
 double Canvas::user_per_pixel_x() const

@@ -109,7 +109,10 @@ public:
     std::function<void()> changed;
 
 private:
-    Op& add(Op::Kind kind, const QColor& color);
+    // A new op in the current style and scale, at the given user coordinates.
+    Op& add(Op::Kind kind, const QColor& color, double x1, double y1, double x2 = 0, double y2 = 0);
+    // The pen is left at (x, y) after drawing; the back end hears of the change.
+    void drawn(double x, double y);
     double user_per_pixel_x() const;
     double user_per_pixel_y() const;
     // Copied for each new op: cheaper than building its font afresh.

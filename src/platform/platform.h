@@ -21,15 +21,21 @@ struct Platform {
     // Ends the program at once (the link's fatal registration failures, Cancel at first start).
     std::function<void()> end_system;
 
-    static Platform of(Clock& clock, Prompts& prompts, SettingsStore& settings, GpibDriver& gpib,
-                       SerialPort& serial)
+    // A world with a serial line and no GPIB driver; settings may be left out.
+    static Platform of_serial(Clock& clock, Prompts& prompts, SettingsStore* settings, SerialPort& serial)
     {
         Platform p;
         p.clock = &clock;
         p.prompts = &prompts;
-        p.settings = &settings;
-        p.gpib = &gpib;
+        p.settings = settings;
         p.serial = &serial;
+        return p;
+    }
+    static Platform of(Clock& clock, Prompts& prompts, SettingsStore& settings, GpibDriver& gpib,
+                       SerialPort& serial)
+    {
+        Platform p = of_serial(clock, prompts, &settings, serial);
+        p.gpib = &gpib;
         return p;
     }
 };

@@ -91,69 +91,49 @@ bool QtPrompts::printer_setup(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-Prompts::Answer RecordingPrompts::message_box(const QString& text, Buttons buttons, Icon icon,
-                                              const QString& title)
+// The next scripted answer, or the fallback once the script has run out.
+template <typename T>
+static T next_or(std::deque<T>& script, T fallback)
 {
-    Call call{QStringLiteral("box"), text, title, buttons, icon};
+    if (script.empty())
+        return fallback;
+    T next = std::move(script.front());
+    script.pop_front();
+    return next;
+}
+
+void RecordingPrompts::record(const Call& call)
+{
     calls.push_back(call);
     if (on_call)
         on_call(call);
-    if (!answers.empty()) {
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    return first_button(buttons);
+}
+
+Prompts::Answer RecordingPrompts::message_box(const QString& text, Buttons buttons, Icon icon,
+                                              const QString& title)
+{
+    record(Call{QStringLiteral("box"), text, title, buttons, icon});
+    return next_or(answers, first_button(buttons));
 }
 
 QString RecordingPrompts::input_box(const QString& prompt, const QString& title, const QString& default_text)
 {
-    Call call{QStringLiteral("input"), prompt, title};
-    calls.push_back(call);
-    if (on_call)
-        on_call(call);
-    if (!inputs.empty()) {
-        const QString s = inputs.front();
-        inputs.pop_front();
-        return s;
-    }
-    return default_text;
+    record(Call{QStringLiteral("input"), prompt, title});
+    return next_or(inputs, default_text);
 }
 
-void RecordingPrompts::beep()
-{
-    Call call{QStringLiteral("beep"), QString(), QString()};
-    calls.push_back(call);
-    if (on_call)
-        on_call(call);
-}
+void RecordingPrompts::beep() { record(Call{QStringLiteral("beep"), QString(), QString()}); }
 
 QString RecordingPrompts::save_as(const QString& title, const QString&, const QString& initial_name)
 {
-    Call call{QStringLiteral("save_as"), initial_name, title};
-    calls.push_back(call);
-    if (on_call)
-        on_call(call);
-    if (!file_names.empty()) {
-        const QString s = file_names.front();
-        file_names.pop_front();
-        return s;
-    }
-    return QString();
+    record(Call{QStringLiteral("save_as"), initial_name, title});
+    return next_or(file_names, QString());
 }
 
 bool RecordingPrompts::printer_setup(QPrinter&)
 {
-    Call call{QStringLiteral("printer"), QString(), QString()};
-    calls.push_back(call);
-    if (on_call)
-        on_call(call);
-    if (!printer_answers.empty()) {
-        const bool b = printer_answers.front();
-        printer_answers.pop_front();
-        return b;
-    }
-    return true;
+    record(Call{QStringLiteral("printer"), QString(), QString()});
+    return next_or(printer_answers, true);
 }
 
 QStringList RecordingPrompts::boxes() const

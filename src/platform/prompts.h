@@ -73,4 +73,7 @@ public:
     QStringList boxes() const;
     int beeps() const;
     void clear() { calls.clear(); }
+
+private:
+    void record(const Call& call);
 };

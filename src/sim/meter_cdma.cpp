@@ -222,17 +222,10 @@ void install_cdma_commands(SimMeter& meter)
         restart_hold(m);
     });
     meter.on(QStringLiteral("PCRT"), [restart_hold](SimMeter& m, const Command& c) {
-        if (c.arg_text.isEmpty()) {
-            m.command_error(missing_parameter);
+        const std::optional<double> t = m.number_or_error(c);
+        if (!t)
             return;
-        }
-        bool ok = false;
-        const double t = SimMeter::number_arg(c.arg_text, 1.0, &ok);
-        if (!ok) {
-            m.command_error(QStringLiteral("-104,\"Data type error\""));
-            return;
-        }
-        if (t < 0 || t > 30) {
+        if (*t < 0 || *t > 30) {
             m.execution_error(out_of_range);
             return;
         }

@@ -16,8 +16,6 @@ namespace sim_profile {
 namespace {
 
 const QString settings_conflict = QStringLiteral("-221,\"Settings conflict\"");
-const QString missing_parameter = QStringLiteral("-109,\"Missing parameter\"");
-const QString data_type_error = QStringLiteral("-104,\"Data type error\"");
 
 // Traces of other operating modes, per meter.
 std::map<const SimMeter*, QHash<QString, SimMeter::Handler>>& trace_modes()
@@ -267,17 +265,8 @@ void install_profile_commands(SimMeter& meter)
 
     const auto set_scale = [scale](bool top) {
         return [scale, top](SimMeter& m, const Command& c) {
-            if (c.arg_text.isEmpty()) {
-                m.command_error(missing_parameter);
-                return;
-            }
-            bool ok = false;
-            const double v = SimMeter::number_arg(c.arg_text, 1.0, &ok);
-            if (!ok) {
-                m.command_error(data_type_error);
-                return;
-            }
-            (top ? scale->top : scale->bottom) = v;
+            if (const std::optional<double> v = m.number_or_error(c))
+                (top ? scale->top : scale->bottom) = *v;
         };
     };
     meter.on(QStringLiteral("GRYT"), set_scale(true));

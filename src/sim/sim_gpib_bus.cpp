@@ -178,21 +178,23 @@ void SimGpibBus::ibsic(int ud)
 {
     if (injected_failure("ibsic", "sic") || !unit_ok(ud, "sic"))
         return;
-    for (SimInstrument* d : std::as_const(devices_))
-        d->interface_clear();
-    talker_ = -1;
-    log_.add(channel, QStringLiteral("sic"), -1);
-    set_status(CMPL, 0, status_.cntl);
+    clear_interface(QStringLiteral("sic"));
 }
 
 void SimGpibBus::send_ifc(int board)
 {
     if (injected_failure("send_ifc", "ifc") || !board_ok(board, "ifc"))
         return;
+    clear_interface(QStringLiteral("ifc"));
+}
+
+// Interface clear, by either call: every instrument hears it and no one is left talking.
+void SimGpibBus::clear_interface(const QString& kind)
+{
     for (SimInstrument* d : std::as_const(devices_))
         d->interface_clear();
     talker_ = -1;
-    log_.add(channel, QStringLiteral("ifc"), -1);
+    log_.add(channel, kind, -1);
     set_status(CMPL, 0, status_.cntl);
 }
 
@@ -236,16 +238,31 @@ void SimGpibBus::ibwait(int ud, int mask)
 
 // ---- device calls --------------------------------------------------------------------------------------
 
-void SimGpibBus::send(int board, int address, const QByteArray& data, int)
+// The checks every call to one instrument makes first: an injected failure, the board, the address.
+bool SimGpibBus::addressable(const char* call, const char* kind, int board, int address)
 {
-    if (injected_failure("send", "send", address) || !board_ok(board, "send", address) ||
-        !address_ok(address, "send"))
-        return;
+    return !injected_failure(call, kind, address) && board_ok(board, kind, address) &&
+           address_ok(address, kind);
+}
+
+// The instrument at the address when it listens; otherwise the call fails with ENOL.
+SimInstrument* SimGpibBus::listener(const char* kind, int address)
+{
     SimInstrument* dev = instrument(address);
     if (!dev || not_listening_.contains(address)) {
-        fail("send", ENOL, address);
-        return;
+        fail(kind, ENOL, address);
+        return nullptr;
     }
+    return dev;
+}
+
+void SimGpibBus::send(int board, int address, const QByteArray& data, int)
+{
+    if (!addressable("send", "send", board, address))
+        return;
+    SimInstrument* dev = listener("send", address);
+    if (!dev)
+        return;
     log_.add(channel, QStringLiteral("send"), address, data);
     charge(int(data.size()));
     // Whatever the device still had to say is dropped with the new message.
@@ -312,16 +329,14 @@ void SimGpibBus::read_from(int address, QByteArray& buffer, int max_count, int t
 
 void SimGpibBus::receive(int board, int address, QByteArray& buffer, int max_count, int termination)
 {
-    if (injected_failure("receive", "receive", address) || !board_ok(board, "receive", address) ||
-        !address_ok(address, "receive"))
+    if (!addressable("receive", "receive", board, address))
         return;
     read_from(address, buffer, max_count, termination);
 }
 
 void SimGpibBus::receive_setup(int board, int address)
 {
-    if (injected_failure("receive_setup", "setup", address) || !board_ok(board, "setup", address) ||
-        !address_ok(address, "setup"))
+    if (!addressable("receive_setup", "setup", board, address))
         return;
     talker_ = address;
     log_.add(channel, QStringLiteral("setup"), address);
@@ -341,8 +356,7 @@ void SimGpibBus::rcv_resp_msg(int board, QByteArray& buffer, int max_count, int 
 
 void SimGpibBus::read_status_byte(int board, int address, int* result)
 {
-    if (injected_failure("read_status_byte", "poll", address) || !board_ok(board, "poll", address) ||
-        !address_ok(address, "poll"))
+    if (!addressable("read_status_byte", "poll", board, address))
         return;
     SimInstrument* dev = instrument(address);
     if (!dev) {
@@ -359,14 +373,11 @@ void SimGpibBus::read_status_byte(int board, int address, int* result)
 
 void SimGpibBus::dev_clear(int board, int address)
 {
-    if (injected_failure("dev_clear", "devclear", address) || !board_ok(board, "devclear", address) ||
-        !address_ok(address, "devclear"))
+    if (!addressable("dev_clear", "devclear", board, address))
         return;
-    SimInstrument* dev = instrument(address);
-    if (!dev || not_listening_.contains(address)) {
-        fail("devclear", ENOL, address);
+    SimInstrument* dev = listener("devclear", address);
+    if (!dev)
         return;
-    }
     dev->device_clear();
     remainder_.remove(address);
     log_.add(channel, QStringLiteral("devclear"), address);

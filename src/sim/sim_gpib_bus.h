@@ -71,6 +71,9 @@ private:
     bool board_ok(int board, const char* kind, int address = -1);
     bool address_ok(int address, const char* kind);
     bool unit_ok(int ud, const char* kind);
+    bool addressable(const char* call, const char* kind, int board, int address);
+    SimInstrument* listener(const char* kind, int address);
+    void clear_interface(const QString& kind);
     void charge(int bytes);
     qint64 deadline_us() const;
     // Sleeps until ready() holds or the deadline passes, waking at each instrument's next event.

@@ -131,19 +131,27 @@ bool SimMeter::sensor_fitted(const QString& sensor) const
 
 void SimMeter::settle() const { const_cast<SimMeter*>(this)->process_due(clock_.now_us()); }
 
+// The next time anything is due: queued input once the meter is free, an action, a reply coming ready;
+// the largest time when nothing is.
+qint64 SimMeter::earliest_event_us() const
+{
+    qint64 t = std::numeric_limits<qint64>::max();
+    if (!input_.empty())
+        t = std::max(busy_until_us_, eval_us_);
+    for (const Action& a : actions_)
+        t = std::min(t, a.at_us);
+    if (!replies_.empty() && replies_.front().ready_at_us > eval_us_)
+        t = std::min(t, replies_.front().ready_at_us);
+    return t;
+}
+
 void SimMeter::process_due(qint64 now_us)
 {
     if (processing_)
         return;
     processing_ = true;
     for (;;) {
-        qint64 t = std::numeric_limits<qint64>::max();
-        if (!input_.empty())
-            t = std::max(busy_until_us_, eval_us_);
-        for (const Action& a : actions_)
-            t = std::min(t, a.at_us);
-        if (!replies_.empty() && replies_.front().ready_at_us > eval_us_)
-            t = std::min(t, replies_.front().ready_at_us);
+        const qint64 t = earliest_event_us();
         if (t > now_us)
             break;
         eval_us_ = std::max(eval_us_, t);
@@ -192,13 +200,7 @@ void SimMeter::at(qint64 t_us, std::function<void(SimMeter&)> action)
 qint64 SimMeter::next_event_us() const
 {
     settle();
-    qint64 t = std::numeric_limits<qint64>::max();
-    if (!input_.empty())
-        t = std::max(busy_until_us_, eval_us_);
-    for (const Action& a : actions_)
-        t = std::min(t, a.at_us);
-    if (!replies_.empty() && replies_.front().ready_at_us > eval_us_)
-        t = std::min(t, replies_.front().ready_at_us);
+    const qint64 t = earliest_event_us();
     return t == std::numeric_limits<qint64>::max() ? -1 : t;
 }
 
@@ -481,6 +483,21 @@ void SimMeter::keyed_setting(const QString& header, const QStringList& keys, con
     });
 }
 
+std::optional<double> SimMeter::number_or_error(const Command& c)
+{
+    if (c.arg_text.isEmpty()) {
+        command_error(missing_parameter);
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double v = number_arg(c.arg_text, 1.0, &ok);
+    if (!ok) {
+        command_error(data_type_error);
+        return std::nullopt;
+    }
+    return v;
+}
+
 // ---- core commands -------------------------------------------------------------------------------------
 
 namespace {
@@ -488,16 +505,10 @@ namespace {
 // An integer register value 0..255 from the argument; -1 (with the error recorded) when there is none.
 int register_arg(SimMeter& m, const SimMeter::Command& c)
 {
-    if (c.arg_text.isEmpty()) {
-        m.command_error(missing_parameter);
+    const std::optional<double> n = m.number_or_error(c);
+    if (!n)
         return -1;
-    }
-    bool ok = false;
-    const double v = SimMeter::number_arg(c.arg_text, 1.0, &ok);
-    if (!ok) {
-        m.command_error(data_type_error);
-        return -1;
-    }
+    const double v = *n;
     if (v < 0 || v > 255 || v != double(int(v))) {
         m.execution_error(out_of_range);
         return -1;

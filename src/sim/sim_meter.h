@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -87,6 +88,9 @@ public:
     // bare_scale (for commands whose plain numbers are in, say, milliseconds). ok is false when there is
     // no number or the unit is unknown; the result is then 0.
     static double number_arg(const QString& text, double bare_scale = 1.0, bool* ok = nullptr);
+    // The command's argument as a number (no unit scaling); none, with the command error recorded, when
+    // the argument is missing or not a number.
+    std::optional<double> number_or_error(const Command& c);
 
     // IEEE 488.2 registers.
     int esr() const;
@@ -168,6 +172,7 @@ private:
     void queue_reply(QByteArray bytes, double latency_ms, bool block);
     // Brings everything that has fallen due up to now.
     void settle() const;
+    qint64 earliest_event_us() const;
     void process_due(qint64 now_us);
     void run_input();
     int status_byte_now() const;

@@ -18,12 +18,10 @@ bool answers(SimModem::Outcome o)
 }  // namespace
 
 SimModem::SimModem(SerialEndpoint& line, Clock& clock, WireLog& log, const BenchDescription& bench)
-    : line_(line), clock_(clock), log_(log), bench_(bench)
+    : TimedLineEnd(clock), line_(line), log_(log), bench_(bench)
 {
     set_number(bench_.phone_number, Outcome::Meter);
 }
-
-double SimModem::byte_us() const { return line_bytes_per_second > 0 ? 1e6 / line_bytes_per_second : 0.0; }
 
 QString SimModem::digits(const QString& number)
 {
@@ -61,7 +59,7 @@ void SimModem::set_carrier(bool up)
         on_carrier_change(up);
 }
 
-void SimModem::say(const QByteArray& bytes, qint64 at_us) { out_.push(bytes, at_us, byte_us()); }
+void SimModem::say(const QByteArray& bytes, qint64 at_us) { queue(bytes, at_us); }
 
 void SimModem::result(const char* verbose, int numeric, qint64 at_us)
 {
@@ -379,20 +377,6 @@ QByteArray SimModem::rewrite_identity(const QByteArray& bytes)
     rewrite_held_ = rewrite_held_.right(keep);
     return out;
 }
-
-int SimModem::available()
-{
-    update();
-    return out_.count_at(clock_.now_us());
-}
-
-QByteArray SimModem::take_available()
-{
-    update();
-    return out_.take_at(clock_.now_us());
-}
-
-void SimModem::host_opened() { update(); }
 
 void SimModem::host_closed()
 {

@@ -1,7 +1,6 @@
 #pragma once
-#include "platform/serial_port.h"
 #include "sim/bench_description.h"
-#include "sim/timed_bytes.h"
+#include "sim/timed_line_end.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -16,7 +15,7 @@ class WireLog;
 // verbose result codes; ATD dials a number from its phone book. Once connected, bytes pass through
 // both ways and the carrier is up; "+++" framed by a second of silence on each side returns to command
 // state with the carrier kept. ATH hangs up, and so does closing the port.
-class SimModem : public SerialEndpoint {
+class SimModem : public TimedLineEnd {
 public:
     // What a dialled number does.
     enum class Outcome {
@@ -32,14 +31,11 @@ public:
 
     // SerialEndpoint
     void receive_from_host(const QByteArray& bytes) override;
-    QByteArray take_available() override;
-    int available() override;
     bool carrier() const override;
-    void host_opened() override;
     void host_closed() override;
 
     // Moves time-driven events (call progress, the guard time after "+++") up to now.
-    void update();
+    void update() override;
 
     // Phone book. The bench's phone number answers with the meter; any number not listed gets no answer.
     // Numbers are compared by their digits (and "*", "#") only.
@@ -62,8 +58,6 @@ public:
     double busy_ms = 5000.0;
     double no_answer_ms = 45000.0;
     double guard_ms = 1000.0;
-    // Line speed of the modem's own output (echo, result codes); 0: instantaneous.
-    double line_bytes_per_second = 960.0;
     // Fault injection: the carrier stays up whatever the program does.
     bool carrier_stuck = false;
     // Called whenever the carrier changes.
@@ -89,14 +83,11 @@ private:
     QByteArray from_far_end();
     QByteArray rewrite_identity(const QByteArray& bytes);
     static QString digits(const QString& number);
-    double byte_us() const;
 
     SerialEndpoint& line_;
-    Clock& clock_;
     WireLog& log_;
     BenchDescription bench_;
     QMap<QString, Entry> phone_book_;
-    TimedBytes out_;
 
     State state_ = State::Command;
     bool carrier_ = false;

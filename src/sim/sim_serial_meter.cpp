@@ -9,18 +9,11 @@ const QString channel = QStringLiteral("serial");
 }
 
 SimSerialMeter::SimSerialMeter(SimMeter& meter, Clock& clock, WireLog& log)
-    : meter_(meter), clock_(clock), log_(log)
+    : TimedLineEnd(clock), meter_(meter), log_(log)
 {
 }
 
 int SimSerialMeter::address() const { return meter_.bench().meter_address; }
-
-double SimSerialMeter::byte_us() const
-{
-    return line_bytes_per_second > 0 ? 1e6 / line_bytes_per_second : 0.0;
-}
-
-void SimSerialMeter::queue(const QByteArray& bytes, qint64 start_us) { out_.push(bytes, start_us, byte_us()); }
 
 void SimSerialMeter::receive_from_host(const QByteArray& bytes)
 {
@@ -136,20 +129,6 @@ void SimSerialMeter::inject(const QByteArray& bytes)
     log_.add(channel, QStringLiteral("inject"), address(), bytes);
     queue(bytes, clock_.now_us());
 }
-
-int SimSerialMeter::available()
-{
-    update();
-    return out_.count_at(clock_.now_us());
-}
-
-QByteArray SimSerialMeter::take_available()
-{
-    update();
-    return out_.take_at(clock_.now_us());
-}
-
-void SimSerialMeter::host_opened() { update(); }
 
 void SimSerialMeter::host_closed()
 {

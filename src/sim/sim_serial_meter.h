@@ -1,6 +1,5 @@
 #pragma once
-#include "platform/serial_port.h"
-#include "sim/timed_bytes.h"
+#include "sim/timed_line_end.h"
 
 #include <QByteArray>
 #include <random>
@@ -14,27 +13,21 @@ class WireLog;
 // a serial poll. Commands beginning with "!" act the moment their fourth character arrives, line end or
 // not: "!DCL" device clear, "!SPL" serial poll, "!BYE" end of session. When the meter raises a service
 // request on its event summary bit, an unsolicited "SRQ" line goes out.
-class SimSerialMeter : public SerialEndpoint {
+class SimSerialMeter : public TimedLineEnd {
 public:
     SimSerialMeter(SimMeter& meter, Clock& clock, WireLog& log);
 
     // SerialEndpoint
     void receive_from_host(const QByteArray& bytes) override;
-    QByteArray take_available() override;
-    int available() override;
-    void host_opened() override;
     void host_closed() override;
 
     // Moves the meter's ready replies and service requests onto the line; done on every call above.
-    void update();
+    void update() override;
     // When the next byte reaches the program; -1 when nothing is on the way.
     qint64 next_arrival_us() const override { return out_.next_at_us(); }
 
     SimMeter& meter() { return meter_; }
     int address() const;
-
-    // Line speed towards the program; 960 bytes/s is 9600 baud with 10 bits a byte. 0: instantaneous.
-    double line_bytes_per_second = 960.0;
 
     // Fault injection.
     bool silent = false;          // nothing comes back: no replies, poll answers or service requests
@@ -50,15 +43,11 @@ private:
     void handle_byte(char c);
     bool try_immediate();
     void send_line_to_meter();
-    void queue(const QByteArray& bytes, qint64 start_us);
     QByteArray garbled(const QByteArray& wire);
-    double byte_us() const;
 
     SimMeter& meter_;
-    Clock& clock_;
     WireLog& log_;
     QByteArray line_;
-    TimedBytes out_;
     bool srq_sent_ = false;
     int drop_after_ = -1;
     int sessions_ended_ = 0;

@@ -74,11 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     RecordingPrompts prompts;
     ScriptedDevice device(clock);
     FakeSerialPort port(&device);
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.serial = &port;
-    install_platform(p);
+    install_platform(Platform::of_serial(clock, prompts, nullptr, port));
     reset_globals();
     g().serial_in_use = true;
     g().comms_type = 1;

@@ -43,12 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     RecordingPrompts prompts;
     MemorySettingsStore store;
     FakeSerialPort port;
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = &store;
-    p.serial = &port;
-    install_platform(p);
+    install_platform(Platform::of_serial(clock, prompts, &store, port));
     reset_globals();
 
     const QList<QByteArray> lines = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\n');

@@ -12,12 +12,7 @@
 // The seams for a program on a serial port (settings may be null); the rest stay empty.
 inline void install_serial_seams(Clock& clock, Prompts& prompts, SettingsStore* settings, SerialPort& port)
 {
-    Platform p;
-    p.clock = &clock;
-    p.prompts = &prompts;
-    p.settings = settings;
-    p.serial = &port;
-    install_platform(p);
+    install_platform(Platform::of_serial(clock, prompts, settings, port));
 }
 
 // The program on a serial line to the meter at meter_address, on a virtual clock that runs no events:
