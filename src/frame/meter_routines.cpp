@@ -122,6 +122,19 @@ void zero_sensor(QWidget* window, const QString& sensor) { run_sensor_job(window
 
 void cal_sensor(QWidget* window, const QString& sensor) { run_sensor_job(window, sensor, calibrating); }
 
+void leave_cdma_reading_mode(const QString& meter_model)
+{
+    if (meter_model != QLatin1String("RQ5821K") && meter_model != QLatin1String("RQ5822K"))
+        return;
+    send_meter(QStringLiteral("RDMODE?"));
+    QByteArray buffer = vbib32::fixed_buffer(50);
+    receive_meter(buffer);
+    if (vbib32::text_of(buffer).contains(QLatin1String("CDMA"))) {
+        send_meter(QStringLiteral("RDMODE STAND"));
+        platform().clock->sleep_ms(12000);
+    }
+}
+
 bool check_sensor_present(const QString& sensor)
 {
     send_meter(QStringLiteral("SENTYP ") + sensor);

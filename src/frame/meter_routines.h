@@ -31,6 +31,9 @@ bool check_sensor_present(const QString& sensor);
 bool is_single_channel_meter(int board, int address);
 // Fills the identity; false when the model is none of the four known models.
 bool get_sensor_types(SensorTypes& out);
+// A statistics-capable model (RQ5821K, RQ5822K) found in its CDMA reading mode is put back to the standard
+// one, with the 12 s the meter takes to change; the other models have no such mode.
+void leave_cdma_reading_mode(const QString& meter_model);
 // The identity header lines of data files ("label" TAB value CR LF each).
 QString identity_header(const SensorTypes& ids);
 

@@ -68,15 +68,7 @@ void graphtests::Form_Load()
     load_step([&] {
         module1::SensorTypes ids;
         module1::get_sensor_types(ids);
-        if (ids.meter_model == QLatin1String("RQ5821K") || ids.meter_model == QLatin1String("RQ5822K")) {
-            vbib32::Send(gs.gpib_board, gs.meter_address, "RDMODE?", vbib32::NLend);
-            QByteArray buffer = vbib32::fixed_buffer(50);
-            vbib32::Receive(gs.gpib_board, gs.meter_address, buffer, vbib32::STOPend);
-            if (vbib32::text_of(buffer).contains(QLatin1String("CDMA"))) {
-                vbib32::Send(gs.gpib_board, gs.meter_address, "RDMODE STAND", vbib32::NLend);
-                clk().sleep_ms(12000);
-            }
-        }
+        module1::leave_cdma_reading_mode(ids.meter_model);
     });
 
     // 9. The rest of the defaults, the gate boxes and the axes.

@@ -81,17 +81,7 @@ void srcswp::Form_Load()
         gpibgen::gpib_error(QStringLiteral("IFC "));
     });
     // 9.
-    if (gs.meter_model == QLatin1String("RQ5821K") || gs.meter_model == QLatin1String("RQ5822K")) {
-        load_step([&] {
-            vbib32::Send(gs.gpib_board, gs.meter_address, "RDMODE?", vbib32::NLend);
-            QByteArray buffer = vbib32::fixed_buffer(50);
-            vbib32::Receive(gs.gpib_board, gs.meter_address, buffer, vbib32::STOPend);
-            if (vbib32::text_of(buffer).contains(QLatin1String("CDMA"))) {
-                vbib32::Send(gs.gpib_board, gs.meter_address, "RDMODE STAND", vbib32::NLend);
-                clk().sleep_ms(12000);
-            }
-        });
-    }
+    load_step([&] { module1::leave_cdma_reading_mode(gs.meter_model); });
     // 10. With the 10 s time-out (code 13): a slow sweep must not time the set-up out, and the code stays in
     // force for what follows. A failure of the framing sends counts as a failed set-up.
     bool set_up = false;
