@@ -239,8 +239,12 @@ void graphtests::place_cursor_labels()
     // From the graph's size as laid out now: called again whenever the graph is resized.
     int which = 1;
     for (auto [label, index] : {std::pair{cur1_data, cursor1_index}, std::pair{cur2_data, cursor2_index}}) {
-        label->adjustSize();
-        label->move(profile_cursors::label_corner(which++, index, label->size(), graph->width()));
+        // Every trace comes through here: a label is resized and moved only when that changes anything.
+        if (const QSize hint = label->sizeHint(); hint != label->size())
+            label->resize(hint);
+        if (const QPoint corner = profile_cursors::label_corner(which++, index, label->size(), graph->width());
+            corner != label->pos())
+            label->move(corner);
     }
 }
 
