@@ -26,6 +26,26 @@ namespace {
 // Share of the graph's pixels that are neither its background nor the grid: the trace is there.
 double trace_share(const QImage& image, const QRect& r) { return pixel_share(image, r, trace_colour); }
 
+// Layout requests that reach a window or any widget in it that has a layout: each one lays out (and
+// repaints) a whole panel.
+class LayoutRequests : public QObject {
+public:
+    explicit LayoutRequests(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~LayoutRequests() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        const auto* widget = qobject_cast<QWidget*>(o);
+        if (e->type() == QEvent::LayoutRequest && widget && widget->layout() &&
+            (widget == window_ || window_->isAncestorOf(widget)))
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QWidget* window_;
+};
+
 }  // namespace
 
 class ScreensProfileTest : public QObject {
@@ -34,6 +54,7 @@ private slots:
     void pulse_train_on_the_graph();
     void resized_window();
     void statistics_graphs();
+    void new_cursor_figures_lay_out_nothing();
 };
 
 void ScreensProfileTest::pulse_train_on_the_graph()
@@ -142,3 +163,31 @@ void ScreensProfileTest::statistics_graphs()
 
 QTEST_MAIN(ScreensProfileTest)
 #include "test_screens_profile.moc"
+
+// The cursor readout is rewritten on every trace of a run: new figures must not lay the window out again
+// (which repainted the whole tab panel each trace and cut the run's rate twentyfold).
+void ScreensProfileTest::new_cursor_figures_lay_out_nothing()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<graphtests> w = new graphtests;
+    w->resize(1000, 720);
+    w->show();
+    QVERIFY(w->load());
+    tb.meter().numbers[sim_profile::kNoiseDb] = 0.5;
+    w->SSTab1->setCurrentIndex(2);
+    w->cursor1_index = 20;
+    w->cursor2_index = 120;
+    w->menuRunOnce_Click();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    QTest::qWait(20);
+    QStringList shown;
+    LayoutRequests requests(w);
+    for (int i = 0; i < 5; ++i) {
+        w->menuRunOnce_Click();
+        QCoreApplication::processEvents();
+        shown << w->cursor1_data->text();
+    }
+    QCOMPARE(shown.removeDuplicates(), 0);  // the figures did change
+    QCOMPARE(requests.count, 0);
+    w->menuExit_Click();
+}

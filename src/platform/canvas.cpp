@@ -408,6 +408,10 @@ CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent), pacer_(new FrameP
     canvas_.changed = [this] { pacer_->request(); };
 }
 
+void CanvasWidget::set_before_frame(std::function<void()> work) { pacer_->before_frame = std::move(work); }
+
+void CanvasWidget::request_frame() { pacer_->request(); }
+
 void CanvasWidget::paint_static_layer(size_t ops)
 {
     const std::vector<Canvas::Op>& all = canvas_.ops();

@@ -137,6 +137,10 @@ class CanvasWidget : public QWidget {
 public:
     explicit CanvasWidget(QWidget* parent = nullptr);
     Canvas& canvas() { return canvas_; }
+    // Work done just before each frame of the graph is drawn; request_frame() asks for one although the
+    // canvas has not changed.
+    void set_before_frame(std::function<void()> work);
+    void request_frame();
 
 signals:
     void mouse_down(double x, double y, Qt::MouseButton button);

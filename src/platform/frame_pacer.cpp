@@ -9,7 +9,14 @@ FramePacer::FramePacer(QWidget* widget) : QObject(widget), widget_(widget)
 {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { widget_->update(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { frame(); });
+}
+
+void FramePacer::frame()
+{
+    if (before_frame)
+        before_frame();
+    widget_->update();
 }
 
 int FramePacer::interval_ms() const
@@ -29,7 +36,7 @@ void FramePacer::request()
     const qint64 since = since_paint_.isValid() ? since_paint_.elapsed() : -1;
     const int interval = interval_ms();
     if (since < 0 || since >= interval)
-        widget_->update();
+        frame();
     else
         timer_.start(int(interval - since));
 }

@@ -2,6 +2,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class QWidget;
 
@@ -19,8 +20,12 @@ public:
     void painted();
     // Time between frames, from the widget's screen (60 per second where the screen does not say).
     int interval_ms() const;
+    // Work done just before each repaint is asked for (placing child widgets with the new picture), so
+    // that what it moves is repainted in the same frame.
+    std::function<void()> before_frame;
 
 private:
+    void frame();
     QWidget* widget_;
     QTimer timer_;
     QElapsedTimer since_paint_;

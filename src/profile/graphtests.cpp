@@ -230,12 +230,9 @@ void graphtests::build_tabs()
     // Tab 2: cursor readout and min/max tracking.
     auto* page2 = new QWidget;
     Frame3 = new QGroupBox(QStringLiteral("Cursor Readout"));
-    cursor1_data = new QLabel;
-    Cursor2_data = new QLabel;
-    Pwr_diff_data = new QLabel;
-    Time_diff_Data = new QLabel;
-    time_label = new QLabel;
-    Avg_Power_Data = new QLabel;
+    // Rewritten on every trace: labels whose size stays put, so a new figure repaints only itself.
+    for (FixedLabel** l : {&cursor1_data, &Cursor2_data, &Pwr_diff_data, &Time_diff_Data, &time_label, &Avg_Power_Data})
+        *l = new FixedLabel(QString(), QString());
     auto* fg = new QGridLayout(Frame3);
     fg->addWidget(new QLabel(QStringLiteral("Cursor 1")), 0, 0);
     fg->addWidget(cursor1_data, 0, 1);
@@ -252,7 +249,7 @@ void graphtests::build_tabs()
     fg->addWidget(new QLabel(QStringLiteral("Average")), 2, 3);
     fg->addWidget(Avg_Power_Data, 2, 4);
     fg->addWidget(new QLabel(QStringLiteral("dBm")), 2, 5);
-    for (QLabel* l : {cursor1_data, Cursor2_data, Pwr_diff_data, Time_diff_Data, Avg_Power_Data})
+    for (FixedLabel* l : {cursor1_data, Cursor2_data, Pwr_diff_data, Time_diff_Data, Avg_Power_Data})
         l->setMinimumWidth(64);
     auto* track = new QGroupBox(QStringLiteral("Min / Max"));
     Track_min_max_check = new QCheckBox(QStringLiteral("Track Min Max"));

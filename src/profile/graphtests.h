@@ -198,6 +198,8 @@ public:
     double avg_power_between_cursors = 0;
     bool cursor_panel_hidden = false;
     bool cursor_redraw_pending = false;
+    // The floating labels' texts changed: they are resized and moved with the graph's next frame.
+    bool cursor_labels_pending = false;
     bool cursor_dragging = false;
     int drag_target = 0;
     bool show_lines = false;
@@ -302,12 +304,12 @@ public:
     FixedLabel* Readings_per_second;
     // Tab 2: cursor readout and min/max tracking.
     QGroupBox* Frame3;
-    QLabel* cursor1_data;
-    QLabel* Cursor2_data;
-    QLabel* Pwr_diff_data;
-    QLabel* Time_diff_Data;
-    QLabel* time_label;
-    QLabel* Avg_Power_Data;
+    FixedLabel* cursor1_data;
+    FixedLabel* Cursor2_data;
+    FixedLabel* Pwr_diff_data;
+    FixedLabel* Time_diff_Data;
+    FixedLabel* time_label;
+    FixedLabel* Avg_Power_Data;
     QCheckBox* Track_min_max_check;
     QCheckBox* Lock_to_min_max;
     QPushButton* Reset_Track_Min_Max;

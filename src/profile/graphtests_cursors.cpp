@@ -191,6 +191,10 @@ void graphtests::wire_cursor_controls()
     connect(graph, &CanvasWidget::mouse_move, this,
             [this](double x, double, Qt::MouseButtons buttons) { graph_MouseMove(buttons & Qt::LeftButton, x); });
     connect(graph, &CanvasWidget::mouse_up, this, [this](double, double, Qt::MouseButton) { graph_MouseUp(); });
+    graph->set_before_frame([this] {
+        if (cursor_labels_pending)
+            place_cursor_labels();
+    });
     // The floating labels paint their own ground, so a new reading does not repaint the graph under them.
     for (QLabel* l : {cur1_data, cur2_data}) {
         l->setStyleSheet(QString());
@@ -228,7 +232,9 @@ void graphtests::update_cursor_data()
     cur2_data->setText(profile_cursors::floating_label(valid2, valid2 ? reading(cursor2_index) : 0, t2));
     Pwr_diff_data->setText(valid1 && valid2 ? numtext::format(reading(cursor2_index) - reading(cursor1_index), kPower)
                                             : QString());
-    place_cursor_labels();
+    // Placed with the graph's next frame: a label that narrows uncovers graph, and that is repainted then.
+    cursor_labels_pending = true;
+    graph->request_frame();
     cur1_data->show();
     cur2_data->show();
     yield_after_readout(*this);
@@ -237,6 +243,7 @@ void graphtests::update_cursor_data()
 void graphtests::place_cursor_labels()
 {
     // From the graph's size as laid out now: called again whenever the graph is resized.
+    cursor_labels_pending = false;
     int which = 1;
     for (auto [label, index] : {std::pair{cur1_data, cursor1_index}, std::pair{cur2_data, cursor2_index}}) {
         // Every trace comes through here: a label is resized and moved only when that changes anything.

@@ -53,9 +53,10 @@ QLineEdit* entry_box(const QString& text, const QString& tip = QString(), int wi
     return box;
 }
 
-QLabel* readout_box()
+// Rewritten on every sweep: a box whose size stays put, so a new figure repaints only itself.
+FixedLabel* readout_box()
 {
-    auto* l = new QLabel;
+    auto* l = new FixedLabel(QString(), QString());
     l->setMinimumWidth(64);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -536,7 +537,7 @@ void srcswp::menuDisplay_Click()
     send_meter(meter_display_on ? QStringLiteral("DISP ON") : QStringLiteral("DISP OFF"),
                meter_display_on ? QStringLiteral("Disp on ") : QStringLiteral("Disp off "));
     menuDisplay->setChecked(meter_display_on);
-    for (QLabel* l : {cursor1_data, Cursor2_data, Pwr_diff_data, Time_diff_Data, Avg_Power_Data})
+    for (FixedLabel* l : {cursor1_data, Cursor2_data, Pwr_diff_data, Time_diff_Data, Avg_Power_Data})
         l->setEnabled(meter_display_on);
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/fixed_label.h"
 #include "frame/mode_window.h"
 #include "frame/page_setup.h"
 #include "frame/trace_block.h"
@@ -201,15 +202,15 @@ public:
     QGroupBox* Frame3;
     QLabel* x1_label;
     QLabel* x2_label;
-    QLabel* cursor1_data;
-    QLabel* Cursor2_data;
-    QLabel* Pwr_diff_data;
-    QLabel* Time_diff_Data;
-    QLabel* Avg_Power_Data;
+    FixedLabel* cursor1_data;
+    FixedLabel* Cursor2_data;
+    FixedLabel* Pwr_diff_data;
+    FixedLabel* Time_diff_Data;
+    FixedLabel* Avg_Power_Data;
     QLabel* time_label;
     QLabel* avg_pwr_label;
-    QLabel* graph_get_time;
-    QLabel* Readings_per_second;
+    FixedLabel* graph_get_time;
+    FixedLabel* Readings_per_second;
     QGroupBox* Frame1;
     // Tab 4: cursors.
     QPushButton* auto_scale_y;
