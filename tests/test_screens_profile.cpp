@@ -46,6 +46,18 @@ private:
     QWidget* window_;
 };
 
+// A loaded profile window on the screen, the meter's readings made noisy by 0.5 dB; null if it did not load.
+graphtests* shown_noisy_window(TestBench& tb)
+{
+    auto* w = new graphtests;
+    w->resize(1000, 720);
+    w->show();
+    if (!w->load())
+        return nullptr;
+    tb.meter().numbers[sim_profile::kNoiseDb] = 0.5;
+    return w;
+}
+
 }  // namespace
 
 class ScreensProfileTest : public QObject {
@@ -118,12 +130,9 @@ void ScreensProfileTest::resized_window()
 void ScreensProfileTest::statistics_graphs()
 {
     TestBench tb(TestBench::Link::Gpib);
-    QPointer<graphtests> w = new graphtests;
-    w->resize(1000, 720);
-    w->show();
-    QVERIFY(w->load());
     // A deep AM on a noisy carrier spreads the levels over some 15 dB.
-    tb.meter().numbers[sim_profile::kNoiseDb] = 0.5;
+    QPointer<graphtests> w = shown_noisy_window(tb);
+    QVERIFY(w);
     w->Pwr_Setting->setText("-20");
     w->AM_mod_check->setChecked(true);
     w->AM_mod_check_Click();
@@ -161,19 +170,13 @@ void ScreensProfileTest::statistics_graphs()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QTEST_MAIN(ScreensProfileTest)
-#include "test_screens_profile.moc"
-
 // The cursor readout is rewritten on every trace of a run: new figures must not lay the window out again
 // (which repainted the whole tab panel each trace and cut the run's rate twentyfold).
 void ScreensProfileTest::new_cursor_figures_lay_out_nothing()
 {
     TestBench tb(TestBench::Link::Gpib);
-    QPointer<graphtests> w = new graphtests;
-    w->resize(1000, 720);
-    w->show();
-    QVERIFY(w->load());
-    tb.meter().numbers[sim_profile::kNoiseDb] = 0.5;
+    QPointer<graphtests> w = shown_noisy_window(tb);
+    QVERIFY(w);
     w->SSTab1->setCurrentIndex(2);
     w->cursor1_index = 20;
     w->cursor2_index = 120;
@@ -191,3 +194,6 @@ void ScreensProfileTest::new_cursor_figures_lay_out_nothing()
     QCOMPARE(requests.count, 0);
     w->menuExit_Click();
 }
+
+QTEST_MAIN(ScreensProfileTest)
+#include "test_screens_profile.moc"
