@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     amp->p1_slope_db_per_ghz = 0.5;
     sweep.path = amp;
 
-    QPointer<srcswp> w = open_window<srcswp>(QSize(960, 700));
+    QPointer<srcswp> w = open_window<srcswp>(QSize(1100, 760));
     w->RF_Output_Check->setChecked(true);
     w->Level_type[1]->click();
     w->Level_sweep_start->setText(QStringLiteral("-30"));

@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     SimBench& bench = world.bench;
     world.instant_sweeps();
 
-    QPointer<srcswp> w = open_window<srcswp>(QSize(960, 700));
+    QPointer<srcswp> w = open_window<srcswp>(QSize(1280, 800));
     w->Freq_analog_start->setText(QStringLiteral("1"));
     w->freq_analog_stop->setText(QStringLiteral("3"));
     w->freq_analog_time->setText(QStringLiteral(".01"));

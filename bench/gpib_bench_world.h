@@ -82,11 +82,13 @@ struct GpibBenchWorld {
         bench.log().clear();
         return n;
     }
-    // A box the run showed: none is expected.
+    // A box (or beep) the run showed: none is expected.
     void report_unexpected_box() const
     {
-        if (!prompts.calls.empty())
-            std::printf("unexpected box: %s\n", qPrintable(prompts.calls.front().text));
+        if (prompts.calls.empty())
+            return;
+        const RecordingPrompts::Call& first = prompts.calls.front();
+        std::printf("unexpected %s: %s\n", qPrintable(first.kind), qPrintable(first.text));
     }
     // The end of a timed run: a box it showed, then the window left through its menu.
     template <typename Window>
