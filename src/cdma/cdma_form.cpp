@@ -79,15 +79,6 @@ void CDMA_Form::set_ticks(QAction* const* items, int count, int ticked)
         items[i]->setChecked(i == ticked);
 }
 
-void CDMA_Form::close_please_wait()
-{
-    if (!please_wait_)
-        return;
-    please_wait_->hide();
-    please_wait_->deleteLater();
-    please_wait_ = nullptr;
-}
-
 // ---- set-up and leaving --------------------------------------------------------------------------------
 
 void CDMA_Form::Form_Load()
@@ -112,7 +103,7 @@ void CDMA_Form::Form_Load()
                 menuMeas[i]->setEnabled(false);
 
         menuReset_Sample_Buffer_Click();
-        close_please_wait();
+        PleaseWait::dismiss(please_wait_);
     }
     scale_busy = false;
     update_Stats_Scale();
@@ -128,11 +119,11 @@ void CDMA_Form::Form_Unload()
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     frame->hide();
     clk().yield();
-    close_please_wait();
+    PleaseWait::dismiss(please_wait_);
     please_wait_ = new PleaseWait(sorvdemo::instance());
     clk().yield();
     cdma::leave_meter(gs.gpib_board, gs.meter_address);
-    close_please_wait();
+    PleaseWait::dismiss(please_wait_);
 }
 
 void CDMA_Form::resizeEvent(QResizeEvent* event)

@@ -173,7 +173,6 @@ private:
     void write_box(const stats::BoxWrite& write);
     void redraw();
     void place_overlays();
-    void close_please_wait();
 
     QPointer<PleaseWait> please_wait_;
     std::vector<float> cdf_values_;
