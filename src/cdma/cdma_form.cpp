@@ -413,11 +413,7 @@ void CDMA_Form::menuDisplay_Click()
 
 void CDMA_Form::menuResetSorvaneComms_Click()
 {
-    guarded([this] {
-        const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-        vbib32::DevClear(0, g().meter_address);
-        clk().sleep_ms(2000);
-    });
+    guarded([this] { module1::clear_meter_comms(this, 0); });
 }
 
 void CDMA_Form::menuPeakReset_Click(int index)

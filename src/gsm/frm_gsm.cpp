@@ -2,6 +2,7 @@
 
 #include "frame/data_file.h"
 #include "frame/form_area.h"
+#include "frame/meter_routines.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
 #include "frame/ui_scopes.h"
@@ -292,9 +293,7 @@ void frmGSM::menuDisplay_Click()
 
 void frmGSM::menuReset_Click()
 {
-    const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-    vbib32::DevClear(g().gpib_board, g().meter_address);
-    clk().sleep_ms(2000);
+    module1::clear_meter_comms(this, g().gpib_board);
 }
 
 void frmGSM::menuAbout_Click()

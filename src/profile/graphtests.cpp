@@ -8,7 +8,6 @@
 #include "frame/meter_routines.h"
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
-#include "frame/ui_scopes.h"
 #include "graph/trace_graph.h"
 #include "link/app_error.h"
 #include "link/globals.h"
@@ -519,9 +518,7 @@ void graphtests::menuExit_Click() { request_close(); }
 
 void graphtests::menuResetPowerMeter_Click()
 {
-    const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-    vbib32::DevClear(g().gpib_board, g().meter_address);
-    clk().sleep_ms(2000);
+    module1::clear_meter_comms(this, g().gpib_board);
 }
 
 void graphtests::menuAbout_Click()
