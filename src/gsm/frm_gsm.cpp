@@ -369,8 +369,7 @@ void frmGSM::start_test()
             if (!run_pass())
                 break;
     } catch (const std::exception& e) {
-        prompts().message_box(QStringLiteral("Error: ") + QString::fromLocal8Bit(e.what()), Prompts::Buttons::Ok,
-                              Prompts::Icon::None, Prompts::default_title());
+        show_error(QString::fromLocal8Bit(e.what()));
     }
     run_in_progress_ = false;
     // A close asked for during the run happens now, from the event loop.
