@@ -329,17 +329,11 @@ void CDMA_Form::place_overlays()
 
 void CDMA_Form::PDF_Graph_MouseDown(double x, double y, Qt::MouseButton button)
 {
-    if (sizing_pointer) {
-        dragging = true;
+    const Press press_kind = press(x, y, button, sizing_pointer);
+    if (press_kind == Press::Drag)
         PDF_Graph_MouseMove(x, y);
-        return;
-    }
-    if (button != Qt::LeftButton)
-        return;
-    zoom_pending = true;
-    zoom_anchor = QPointF(x, y);
-    zoom_box = QRectF(zoom_anchor, QSizeF(0, 0));
-    place_overlays();
+    else if (press_kind == Press::Zoom)
+        place_overlays();
 }
 
 void CDMA_Form::PDF_Graph_MouseMove(double x, double y)
@@ -355,17 +349,13 @@ void CDMA_Form::PDF_Graph_MouseMove(double x, double y)
         PDF_Graph->setCursor(Qt::SizeVerCursor);
     else
         PDF_Graph->unsetCursor();
-    if (zoom_pending) {
-        const QPointF p = graph.clamp_zoom_point(x, y);
-        zoom_box = QRectF(zoom_anchor, p).normalized();
+    if (stretch_zoom(graph.clamp_zoom_point(x, y)))
         place_overlays();
-    }
 }
 
 void CDMA_Form::PDF_Graph_MouseUp()
 {
-    dragging = false;
-    zoom_pending = false;
+    release();
     overlay->hide_zoom();
 }
 
