@@ -292,23 +292,17 @@ void CDMA_Form::write_boxes_last_draws(const stats::BoxWrites& writes)
     write_box(writes.back());
 }
 
-void CDMA_Form::Increase_PDF_X_Scale_Click()
+void CDMA_Form::share_step(const stats::StatsGraph::ShareStep& step)
 {
-    const stats::StatsGraph::ShareStep step = graph.widen_share();
     if (step.beep)
         prompts().beep();
     if (step.write)
         write_box(*step.write);
 }
 
-void CDMA_Form::Decrease_PDF_X_Scale_Click()
-{
-    const stats::StatsGraph::ShareStep step = graph.narrow_share();
-    if (step.beep)
-        prompts().beep();
-    if (step.write)
-        write_box(*step.write);
-}
+void CDMA_Form::Increase_PDF_X_Scale_Click() { share_step(graph.widen_share()); }
+
+void CDMA_Form::Decrease_PDF_X_Scale_Click() { share_step(graph.narrow_share()); }
 
 void CDMA_Form::Shift_up_button_Click() { write_boxes_last_draws(graph.shift_up()); }
 

@@ -167,6 +167,8 @@ private:
     void write_boxes(const stats::BoxWrites& writes);
     void write_boxes_last_draws(const stats::BoxWrites& writes);
     void write_box(const stats::BoxWrite& write);
+    // A wider or narrower share window: the beep when no step is left, the stop box's new text.
+    void share_step(const stats::StatsGraph::ShareStep& step);
     void redraw();
     void place_overlays();
 
