@@ -7,10 +7,10 @@
 #include "sim/sim_modem.h"
 #include "sim/sim_serial_meter.h"
 #include "sim/wire_log.h"
+#include "support/rig_test.h"
 #include "support/serial_line.h"
 
 #include <QtTest>
-#include <memory>
 
 namespace {
 
@@ -68,16 +68,10 @@ struct Rig : SimSerialLine {
 
 }  // namespace
 
-class TestModemSim : public QObject {
+class TestModemSim : public RigTest<Rig> {
     Q_OBJECT
 
-private:
-    std::unique_ptr<Rig> rig;
-
 private slots:
-    void init() { rig = std::make_unique<Rig>(); }
-    void cleanup() { rig.reset(); }
-
     void command_state_echo_and_result_codes()
     {
         rig->write("AT\r");

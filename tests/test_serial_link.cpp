@@ -12,10 +12,10 @@
 #include "sim/sim_meter.h"
 #include "sim/sim_serial_meter.h"
 #include "sim/wire_log.h"
+#include "support/rig_test.h"
 #include "support/serial_line.h"
 
 #include <QtTest>
-#include <memory>
 
 namespace {
 
@@ -66,16 +66,10 @@ QByteArray trace_block()
 
 }  // namespace
 
-class TestSerialLink : public QObject {
+class TestSerialLink : public RigTest<Rig> {
     Q_OBJECT
 
-private:
-    std::unique_ptr<Rig> rig;
-
 private slots:
-    void init() { rig = std::make_unique<Rig>(); }
-    void cleanup() { rig.reset(); }
-
     void reply_prefix_is_removed()
     {
         // A reply that itself begins with the prefix letters survives the removal.

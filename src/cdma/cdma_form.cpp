@@ -79,15 +79,6 @@ void CDMA_Form::set_ticks(QAction* const* items, int count, int ticked)
         items[i]->setChecked(i == ticked);
 }
 
-void CDMA_Form::close_please_wait()
-{
-    if (!please_wait_)
-        return;
-    please_wait_->hide();
-    please_wait_->deleteLater();
-    please_wait_ = nullptr;
-}
-
 // ---- set-up and leaving --------------------------------------------------------------------------------
 
 void CDMA_Form::Form_Load()
@@ -112,7 +103,7 @@ void CDMA_Form::Form_Load()
                 menuMeas[i]->setEnabled(false);
 
         menuReset_Sample_Buffer_Click();
-        close_please_wait();
+        PleaseWait::dismiss(please_wait_);
     }
     scale_busy = false;
     update_Stats_Scale();
@@ -128,11 +119,11 @@ void CDMA_Form::Form_Unload()
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     frame->hide();
     clk().yield();
-    close_please_wait();
+    PleaseWait::dismiss(please_wait_);
     please_wait_ = new PleaseWait(sorvdemo::instance());
     clk().yield();
     cdma::leave_meter(gs.gpib_board, gs.meter_address);
-    close_please_wait();
+    PleaseWait::dismiss(please_wait_);
 }
 
 void CDMA_Form::resizeEvent(QResizeEvent* event)
@@ -301,23 +292,17 @@ void CDMA_Form::write_boxes_last_draws(const stats::BoxWrites& writes)
     write_box(writes.back());
 }
 
-void CDMA_Form::Increase_PDF_X_Scale_Click()
+void CDMA_Form::share_step(const stats::StatsGraph::ShareStep& step)
 {
-    const stats::StatsGraph::ShareStep step = graph.widen_share();
     if (step.beep)
         prompts().beep();
     if (step.write)
         write_box(*step.write);
 }
 
-void CDMA_Form::Decrease_PDF_X_Scale_Click()
-{
-    const stats::StatsGraph::ShareStep step = graph.narrow_share();
-    if (step.beep)
-        prompts().beep();
-    if (step.write)
-        write_box(*step.write);
-}
+void CDMA_Form::Increase_PDF_X_Scale_Click() { share_step(graph.widen_share()); }
+
+void CDMA_Form::Decrease_PDF_X_Scale_Click() { share_step(graph.narrow_share()); }
 
 void CDMA_Form::Shift_up_button_Click() { write_boxes_last_draws(graph.shift_up()); }
 
@@ -338,17 +323,11 @@ void CDMA_Form::place_overlays()
 
 void CDMA_Form::PDF_Graph_MouseDown(double x, double y, Qt::MouseButton button)
 {
-    if (sizing_pointer) {
-        dragging = true;
+    const Press press_kind = press(x, y, button, sizing_pointer);
+    if (press_kind == Press::Drag)
         PDF_Graph_MouseMove(x, y);
-        return;
-    }
-    if (button != Qt::LeftButton)
-        return;
-    zoom_pending = true;
-    zoom_anchor = QPointF(x, y);
-    zoom_box = QRectF(zoom_anchor, QSizeF(0, 0));
-    place_overlays();
+    else if (press_kind == Press::Zoom)
+        place_overlays();
 }
 
 void CDMA_Form::PDF_Graph_MouseMove(double x, double y)
@@ -364,17 +343,13 @@ void CDMA_Form::PDF_Graph_MouseMove(double x, double y)
         PDF_Graph->setCursor(Qt::SizeVerCursor);
     else
         PDF_Graph->unsetCursor();
-    if (zoom_pending) {
-        const QPointF p = graph.clamp_zoom_point(x, y);
-        zoom_box = QRectF(zoom_anchor, p).normalized();
+    if (stretch_zoom(graph.clamp_zoom_point(x, y)))
         place_overlays();
-    }
 }
 
 void CDMA_Form::PDF_Graph_MouseUp()
 {
-    dragging = false;
-    zoom_pending = false;
+    release();
     overlay->hide_zoom();
 }
 
@@ -422,11 +397,7 @@ void CDMA_Form::menuDisplay_Click()
 
 void CDMA_Form::menuResetSorvaneComms_Click()
 {
-    guarded([this] {
-        const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-        vbib32::DevClear(0, g().meter_address);
-        clk().sleep_ms(2000);
-    });
+    guarded([this] { module1::clear_meter_comms(this, 0); });
 }
 
 void CDMA_Form::menuPeakReset_Click(int index)

@@ -4,6 +4,7 @@
 #include "cdma/cdma_rules.h"
 #include "frame/mode_window.h"
 #include "stats/stats_graph.h"
+#include "stats/stats_overlay.h"
 
 #include <QPointF>
 #include <QPointer>
@@ -14,7 +15,6 @@ class Canvas;
 class CanvasWidget;
 class PageSetup;
 class PleaseWait;
-class StatsOverlay;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -26,7 +26,7 @@ class QTabWidget;
 
 // Peak CDF/PDF mode: collects the meter's held peak and average readings into the amplitude histogram
 // and shows it as PDF, CDF or 1-CDF with the averages and crest factors; saves and prints it.
-class CDMA_Form : public ModeWindow {
+class CDMA_Form : public ModeWindow, public StatsGraphMouse {
     Q_OBJECT
 public:
     explicit CDMA_Form(QWidget* parent = nullptr);
@@ -92,12 +92,8 @@ public:
     bool two_input = true;
     bool display_on = true;
     bool continuous_update = false;
-    bool zoom_pending = false;
-    bool dragging = false;
     // The up-down sizing pointer is showing: the mouse is on the cursor line.
     bool sizing_pointer = false;
-    QPointF zoom_anchor;
-    QRectF zoom_box;
 
     // Controls.
     QTabWidget* SSTab1;
@@ -171,9 +167,10 @@ private:
     void write_boxes(const stats::BoxWrites& writes);
     void write_boxes_last_draws(const stats::BoxWrites& writes);
     void write_box(const stats::BoxWrite& write);
+    // A wider or narrower share window: the beep when no step is left, the stop box's new text.
+    void share_step(const stats::StatsGraph::ShareStep& step);
     void redraw();
     void place_overlays();
-    void close_please_wait();
 
     QPointer<PleaseWait> please_wait_;
     std::vector<float> cdf_values_;

@@ -105,6 +105,15 @@ PleaseWait::PleaseWait(QWidget* main_window)
     Form_Load();
 }
 
+void PleaseWait::dismiss(QPointer<PleaseWait>& notice)
+{
+    if (!notice)
+        return;
+    notice->hide();
+    notice->deleteLater();
+    notice = nullptr;
+}
+
 void PleaseWait::Form_Load()
 {
     resize(Label1->size());

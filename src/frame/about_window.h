@@ -1,5 +1,6 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
@@ -35,6 +36,8 @@ class PleaseWait : public QWidget {
 public:
     explicit PleaseWait(QWidget* main_window);
     void Form_Load();
+    // Hides the notice and lets it go from the event loop; nothing when there is none.
+    static void dismiss(QPointer<PleaseWait>& notice);
     QLabel* Label1;
 
 private:

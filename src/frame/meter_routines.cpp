@@ -1,5 +1,7 @@
 #include "frame/meter_routines.h"
 
+#include "frame/ui_scopes.h"
+
 #include "link/gpibgen.h"
 #include "link/globals.h"
 #include "link/vbib32.h"
@@ -215,6 +217,13 @@ QString identity_header(const SensorTypes& ids)
         line("Sensor B Ser.  ", ids.sensor_b_serial);
     }
     return out;
+}
+
+void clear_meter_comms(QWidget* window, int board)
+{
+    const CaptionScope caption(window, window->windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
+    vbib32::DevClear(board, g().meter_address);
+    platform().clock->sleep_ms(2000);
 }
 
 bool reset_gpib(QWidget* window)

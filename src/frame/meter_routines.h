@@ -37,6 +37,9 @@ void leave_cdma_reading_mode(const QString& meter_model);
 // The identity header lines of data files ("label" TAB value CR LF each).
 QString identity_header(const SensorTypes& ids);
 
+// Reset Power Meter Comms: a device clear to the meter on board, then the 2 s the meter takes; the
+// window's caption says so meanwhile.
+void clear_meter_comms(QWidget* window, int board);
 // Resets the GPIB interface (passes at once on the serial link).
 bool reset_gpib(QWidget* window);
 // At exit: every device back to local control, then an interface clear.

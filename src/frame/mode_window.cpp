@@ -1,5 +1,7 @@
 #include "frame/mode_window.h"
 
+#include "frame/data_file.h"
+
 #include "link/app_error.h"
 #include "link/link_exchange.h"
 #include "platform/platform.h"
@@ -53,6 +55,8 @@ void ModeWindow::enter_busy() { ++busy_depth_; }
 
 QString ModeWindow::error_title() const { return QStringLiteral("Sorry..."); }
 
+void ModeWindow::show_error(const QString& text) const { data_file::show_error(text, error_title()); }
+
 namespace {
 void showing_errors(const std::function<void()>& step, const QString& title)
 {
@@ -61,8 +65,7 @@ void showing_errors(const std::function<void()>& step, const QString& title)
     } catch (const AppError&) {
         // The link's box has already said what failed; the error ends only this step.
     } catch (const std::exception& e) {
-        platform().prompts->message_box(QStringLiteral("Error: ") + QString::fromLocal8Bit(e.what()), Prompts::Buttons::Ok,
-                              Prompts::Icon::None, title);
+        data_file::show_error(QString::fromLocal8Bit(e.what()), title);
     }
 }
 }  // namespace

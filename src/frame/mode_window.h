@@ -51,6 +51,8 @@ protected:
     // any case; any other error is shown as guarded shows it.
     void load_step(const std::function<void()>& step);
     virtual QString error_title() const;
+    // How an unexpected error is shown: "Error: " and its text in a box titled error_title().
+    void show_error(const QString& text) const;
     // Raise the window's stop request; the loop reads it after its current pass.
     virtual void request_stop() {}
     // The source-sweep window refuses to close during a run instead of deferring it.

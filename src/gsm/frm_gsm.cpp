@@ -2,6 +2,7 @@
 
 #include "frame/data_file.h"
 #include "frame/form_area.h"
+#include "frame/meter_routines.h"
 #include "frame/page_setup.h"
 #include "frame/sorvdemo.h"
 #include "frame/ui_scopes.h"
@@ -292,9 +293,7 @@ void frmGSM::menuDisplay_Click()
 
 void frmGSM::menuReset_Click()
 {
-    const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-    vbib32::DevClear(g().gpib_board, g().meter_address);
-    clk().sleep_ms(2000);
+    module1::clear_meter_comms(this, g().gpib_board);
 }
 
 void frmGSM::menuAbout_Click()
@@ -370,8 +369,7 @@ void frmGSM::start_test()
             if (!run_pass())
                 break;
     } catch (const std::exception& e) {
-        prompts().message_box(QStringLiteral("Error: ") + QString::fromLocal8Bit(e.what()), Prompts::Buttons::Ok,
-                              Prompts::Icon::None, Prompts::default_title());
+        show_error(QString::fromLocal8Bit(e.what()));
     }
     run_in_progress_ = false;
     // A close asked for during the run happens now, from the event loop.

@@ -155,7 +155,7 @@ bool same_pen(const Canvas::Op& a, const Canvas::Op& b)
 
 Canvas::Canvas()
 {
-    ops_.reserve(512);
+    d_.ops.reserve(512);
 }
 
 Canvas::Canvas(const Canvas& other) : Canvas()
@@ -167,19 +167,7 @@ Canvas& Canvas::operator=(const Canvas& other)
 {
     if (this == &other)
         return *this;
-    proto_ = other.proto_;
-    scale_ = other.scale_;
-    device_ = other.device_;
-    dpi_ = other.dpi_;
-    ops_ = other.ops_;
-    static_ops_ = other.static_ops_;
-    current_x_ = other.current_x_;
-    current_y_ = other.current_y_;
-    style_ = other.style_;
-    fore_color_ = other.fore_color_;
-    back_color_ = other.back_color_;
-    width_ = other.width_;
-    font_ = other.font_;
+    d_ = other.d_;
     if (changed)
         changed();
     return *this;
@@ -187,27 +175,27 @@ Canvas& Canvas::operator=(const Canvas& other)
 
 void Canvas::scale(double left, double top, double right, double bottom)
 {
-    scale_ = QRectF(left, top, right - left, bottom - top);
+    d_.scale = QRectF(left, top, right - left, bottom - top);
 }
 
 void Canvas::cls()
 {
-    ops_.clear();
-    static_ops_ = 0;
-    current_x_ = 0;
-    current_y_ = 0;
+    d_.ops.clear();
+    d_.static_ops = 0;
+    d_.current_x = 0;
+    d_.current_y = 0;
     if (changed)
         changed();
 }
 
 Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color, double x1, double y1, double x2, double y2)
 {
-    Op& op = ops_.emplace_back(proto_);
+    Op& op = d_.ops.emplace_back(d_.proto);
     op.kind = kind;
     op.color = color;
-    op.style = style_;
-    op.width = width_;
-    op.scale = scale_;
+    op.style = d_.style;
+    op.width = d_.width;
+    op.scale = d_.scale;
     op.x1 = x1;
     op.y1 = y1;
     op.x2 = x2;
@@ -217,8 +205,8 @@ Canvas::Op& Canvas::add(Op::Kind kind, const QColor& color, double x1, double y1
 
 void Canvas::drawn(double x, double y)
 {
-    current_x_ = x;
-    current_y_ = y;
+    d_.current_x = x;
+    d_.current_y = y;
     if (changed)
         changed();
 }
@@ -249,48 +237,48 @@ void Canvas::circle(double x, double y, double radius, const QColor& color, bool
 
 void Canvas::print(const QString& text)
 {
-    Op& op = add(Op::Print, fore_color_, current_x_, current_y_);
+    Op& op = add(Op::Print, d_.fore_color, d_.current_x, d_.current_y);
     op.text = text;
-    op.font = font_;
-    drawn(scale_.left(), current_y_ + y_down() * text_height(text.isEmpty() ? QStringLiteral("X") : text));
+    op.font = d_.font;
+    drawn(d_.scale.left(), d_.current_y + y_down() * text_height(text.isEmpty() ? QStringLiteral("X") : text));
 }
 
 double Canvas::user_per_pixel_x() const
 {
-    return device_.width() > 0 ? std::abs(scale_.width()) / device_.width() : 0.0;
+    return d_.device.width() > 0 ? std::abs(d_.scale.width()) / d_.device.width() : 0.0;
 }
 
 double Canvas::user_per_pixel_y() const
 {
-    return device_.height() > 0 ? std::abs(scale_.height()) / device_.height() : 0.0;
+    return d_.device.height() > 0 ? std::abs(d_.scale.height()) / d_.device.height() : 0.0;
 }
 
 double Canvas::text_width(const QString& text) const
 {
-    return text_pixels(font_, dpi_, text).width() * user_per_pixel_x();
+    return text_pixels(d_.font, d_.dpi, text).width() * user_per_pixel_x();
 }
 
 double Canvas::text_height(const QString& text) const
 {
-    return text_pixels(font_, dpi_, text).height() * user_per_pixel_y();
+    return text_pixels(d_.font, d_.dpi, text).height() * user_per_pixel_y();
 }
 
 void Canvas::set_device(const QSizeF& pixels, double dpi)
 {
-    device_ = pixels;
+    d_.device = pixels;
     if (dpi > 0)
-        dpi_ = dpi;
+        d_.dpi = dpi;
 }
 
 void Canvas::replay(QPainter& painter, const QRectF& target) const
 {
-    painter.fillRect(target, back_color_);
-    replay_ops(painter, target, 0, ops_.size(), painter.device() ? painter.device()->logicalDpiY() : 96.0);
+    painter.fillRect(target, d_.back_color);
+    replay_ops(painter, target, 0, d_.ops.size(), painter.device() ? painter.device()->logicalDpiY() : 96.0);
 }
 
 void Canvas::replay_ops(QPainter& painter, const QRectF& target, size_t first, size_t last, double dpi) const
 {
-    last = std::min(last, ops_.size());
+    last = std::min(last, d_.ops.size());
     if (first >= last)
         return;
     painter.save();
@@ -322,7 +310,7 @@ void Canvas::replay_ops(QPainter& painter, const QRectF& target, size_t first, s
     const QRectF* mapped_scale = nullptr;
     Mapping map;
     for (size_t i = first; i < last; ++i) {
-        const Op& op = ops_[i];
+        const Op& op = d_.ops[i];
         if (!mapped_scale || op.scale != *mapped_scale) {
             map = Mapping(op.scale, target);
             mapped_scale = &op.scale;

@@ -47,15 +47,15 @@ public:
 
     // User coordinates: (left, top) to (right, bottom); top may be greater than bottom.
     void scale(double left, double top, double right, double bottom);
-    QRectF user_scale() const { return scale_; }
+    QRectF user_scale() const { return d_.scale; }
     void cls();
     void pset(double x, double y, const QColor& color);
-    void pset(double x, double y) { pset(x, y, fore_color_); }
+    void pset(double x, double y) { pset(x, y, d_.fore_color); }
     void line(double x1, double y1, double x2, double y2, const QColor& color);
-    void line(double x1, double y1, double x2, double y2) { line(x1, y1, x2, y2, fore_color_); }
+    void line(double x1, double y1, double x2, double y2) { line(x1, y1, x2, y2, d_.fore_color); }
     // A line from the current position; pset, line and line_to leave the current position at their end.
-    void line_to(double x, double y, const QColor& color) { line(current_x_, current_y_, x, y, color); }
-    void line_to(double x, double y) { line_to(x, y, fore_color_); }
+    void line_to(double x, double y, const QColor& color) { line(d_.current_x, d_.current_y, x, y, color); }
+    void line_to(double x, double y) { line_to(x, y, d_.fore_color); }
     void box(double x1, double y1, double x2, double y2, const QColor& color, bool filled);
     void circle(double x, double y, double radius, const QColor& color, bool filled = true);
     // Text with its top-left corner at the current position, which then moves to the start of the next
@@ -63,35 +63,35 @@ public:
     void print(const QString& text);
     void set_current(double x, double y)
     {
-        current_x_ = x;
-        current_y_ = y;
+        d_.current_x = x;
+        d_.current_y = y;
     }
-    double current_x() const { return current_x_; }
-    double current_y() const { return current_y_; }
+    double current_x() const { return d_.current_x; }
+    double current_y() const { return d_.current_y; }
     // Size of a text in user units, for the device the canvas is shown on; always positive, whatever the
     // direction of the scale.
     double text_width(const QString& text) const;
     double text_height(const QString& text = QStringLiteral("X")) const;
     // +1 when user y grows down the screen, -1 when it grows upwards (top greater than bottom).
-    double y_down() const { return scale_.height() < 0 ? -1.0 : 1.0; }
-    void set_draw_style(DrawStyle style) { style_ = style; }
-    DrawStyle draw_style() const { return style_; }
-    void set_fore_color(const QColor& color) { fore_color_ = color; }
-    QColor fore_color() const { return fore_color_; }
-    void set_draw_width(int width) { width_ = width; }
-    int draw_width() const { return width_; }
-    void set_font(const QFont& font) { font_ = font; }
-    QFont font() const { return font_; }
-    void set_back_color(const QColor& color) { back_color_ = color; }
-    QColor back_color() const { return back_color_; }
+    double y_down() const { return d_.scale.height() < 0 ? -1.0 : 1.0; }
+    void set_draw_style(DrawStyle style) { d_.style = style; }
+    DrawStyle draw_style() const { return d_.style; }
+    void set_fore_color(const QColor& color) { d_.fore_color = color; }
+    QColor fore_color() const { return d_.fore_color; }
+    void set_draw_width(int width) { d_.width = width; }
+    int draw_width() const { return d_.width; }
+    void set_font(const QFont& font) { d_.font = font; }
+    QFont font() const { return d_.font; }
+    void set_back_color(const QColor& color) { d_.back_color = color; }
+    QColor back_color() const { return d_.back_color; }
 
     // The device the canvas is shown on: its size in pixels and resolution (text metrics depend on it).
     void set_device(const QSizeF& pixels, double dpi = 96);
-    QSizeF device_size() const { return device_; }
-    double device_dpi() const { return dpi_; }
+    QSizeF device_size() const { return d_.device; }
+    double device_dpi() const { return d_.dpi; }
 
     // Everything drawn since the last cls().
-    const std::vector<Op>& ops() const { return ops_; }
+    const std::vector<Op>& ops() const { return d_.ops; }
     // Fills target (device pixels) with the back colour and draws the list into it, clipped to it.
     void replay(QPainter& painter, const QRectF& target) const;
     // Draws ops [first, last) into target without filling it first, clipped to it; pen widths as for
@@ -102,8 +102,8 @@ public:
     // stays the same from pass to pass. The on-screen back end keeps it as a picture and draws it again
     // only when it changes (size, scale, colours, the ops themselves). Without a mark everything is
     // drawn afresh each frame; the ops and their order are the same either way.
-    void mark_static_layer() { static_ops_ = ops_.size(); }
-    size_t static_layer_ops() const { return std::min(static_ops_, ops_.size()); }
+    void mark_static_layer() { d_.static_ops = d_.ops.size(); }
+    size_t static_layer_ops() const { return std::min(d_.static_ops, d_.ops.size()); }
 
     // Optional hook: called after each change (the on-screen back end repaints from it).
     std::function<void()> changed;
@@ -115,19 +115,23 @@ private:
     void drawn(double x, double y);
     double user_per_pixel_x() const;
     double user_per_pixel_y() const;
-    // Copied for each new op: cheaper than building its font afresh.
-    Op proto_{};
-    QRectF scale_{0, 0, 1, 1};
-    QSizeF device_{640, 480};
-    double dpi_ = 96;
-    std::vector<Op> ops_;
-    size_t static_ops_ = 0;
-    double current_x_ = 0, current_y_ = 0;
-    DrawStyle style_ = DrawStyle::Solid;
-    QColor fore_color_ = Qt::black;
-    QColor back_color_ = Qt::white;
-    int width_ = 1;
-    QFont font_;
+    // The drawing and what it is drawn with: all that a copy takes.
+    struct Drawing {
+        // Copied for each new op: cheaper than building its font afresh.
+        Op proto{};
+        QRectF scale{0, 0, 1, 1};
+        QSizeF device{640, 480};
+        double dpi = 96;
+        std::vector<Op> ops;
+        size_t static_ops = 0;
+        double current_x = 0, current_y = 0;
+        DrawStyle style = DrawStyle::Solid;
+        QColor fore_color = Qt::black;
+        QColor back_color = Qt::white;
+        int width = 1;
+        QFont font;
+    };
+    Drawing d_;
 };
 
 // The on-screen back end: a widget that shows a canvas and keeps it across repaint and resize. It is

@@ -8,7 +8,7 @@
 #include "frame/meter_routines.h"
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
-#include "frame/ui_scopes.h"
+#include "frame/tab_page.h"
 #include "graph/trace_graph.h"
 #include "link/app_error.h"
 #include "link/globals.h"
@@ -172,12 +172,7 @@ void graphtests::build_tabs()
     mg->addWidget(range_hold_combo, 1, 1);
     mg->addWidget(new QLabel(QStringLiteral("Averaging")), 2, 0);
     mg->addWidget(Averaging_combo, 2, 1);
-    auto* l0 = new QHBoxLayout(page0);
-    l0->addWidget(trigger);
-    l0->addWidget(gate);
-    l0->addWidget(measure);
-    l0->addStretch(1);
-    SSTab1->addTab(page0, QStringLiteral("Power Meter"));
+    add_frames_tab(SSTab1, page0, {trigger, gate, measure}, QStringLiteral("Power Meter"));
 
     // Tab 1: meter display and calibration, graph, rates.
     auto* page1 = new QWidget;
@@ -220,12 +215,7 @@ void graphtests::build_tabs()
     rg->addWidget(new QLabel(QStringLiteral("graphs/sec")), 0, 1);
     rg->addWidget(Readings_per_second, 1, 0);
     rg->addWidget(new QLabel(QStringLiteral("rdgs/sec")), 1, 1);
-    auto* l1 = new QHBoxLayout(page1);
-    l1->addWidget(meter);
-    l1->addWidget(graph_box);
-    l1->addWidget(rate);
-    l1->addStretch(1);
-    SSTab1->addTab(page1, QStringLiteral("Display && Cal"));
+    add_frames_tab(SSTab1, page1, {meter, graph_box, rate}, QStringLiteral("Display && Cal"));
 
     // Tab 2: cursor readout and min/max tracking.
     auto* page2 = new QWidget;
@@ -260,12 +250,7 @@ void graphtests::build_tabs()
     tk->addWidget(Track_min_max_check);
     tk->addWidget(Lock_to_min_max);
     tk->addWidget(Reset_Track_Min_Max);
-    auto* l2 = new QHBoxLayout(page2);
-    l2->addWidget(Frame3);
-    l2->addWidget(track);
-    l2->addWidget(build_cursor_moves());
-    l2->addStretch(1);
-    SSTab1->addTab(page2, QStringLiteral("Cursors"));
+    add_frames_tab(SSTab1, page2, {Frame3, track, build_cursor_moves()}, QStringLiteral("Cursors"));
 
     // Tab 3: the generator.
     auto* page3 = new QWidget;
@@ -308,12 +293,7 @@ void graphtests::build_tabs()
     ag->addWidget(new QLabel(QStringLiteral("%")), 2, 1);
     ag->addWidget(Mod_Rate, 2, 2);
     ag->addWidget(new QLabel(QStringLiteral("kHz")), 2, 3);
-    auto* l3 = new QHBoxLayout(page3);
-    l3->addWidget(level);
-    l3->addWidget(pulse);
-    l3->addWidget(am);
-    l3->addStretch(1);
-    SSTab1->addTab(page3, QStringLiteral("Sweeper"));
+    add_frames_tab(SSTab1, page3, {level, pulse, am}, QStringLiteral("Sweeper"));
 
     // Tab 4: pulse information.
     SSTab1->addTab(build_pulse_page(), QStringLiteral("Pulse Info"));
@@ -516,9 +496,7 @@ void graphtests::menuExit_Click() { request_close(); }
 
 void graphtests::menuResetPowerMeter_Click()
 {
-    const CaptionScope caption(this, windowTitle() + QStringLiteral(" Please wait.... Clearing Power Meter"));
-    vbib32::DevClear(g().gpib_board, g().meter_address);
-    clk().sleep_ms(2000);
+    module1::clear_meter_comms(this, g().gpib_board);
 }
 
 void graphtests::menuAbout_Click()

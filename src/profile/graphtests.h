@@ -37,7 +37,7 @@ class QTimer;
 // The profile window: power-versus-time traces of pulsed or modulated signals from the meter, drawn on a
 // scaled graph, with the meter's and the generator's settings. The acquisition is a loop inside the Run
 // handlers that yields once a pass, so Stop, Exit and the settings act between passes.
-class graphtests : public ModeWindow {
+class graphtests : public ModeWindow, public StatsGraphMouse {
     Q_OBJECT
 public:
     explicit graphtests(QWidget* parent = nullptr);
@@ -237,10 +237,6 @@ public:
     profile_stats::ProfileStats statistics;
     stats::StatsGraph stats_graph{stats::GraphRules::profile()};
     bool scale_busy = false;
-    bool zoom_pending = false;
-    bool dragging = false;
-    QPointF zoom_origin;
-    QRectF zoom_box;
     PageSetup page_setup;
     QRadioButton* Stats_Graph_Display[3];
     QPushButton* Reset_PDF_Button;

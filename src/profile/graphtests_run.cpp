@@ -77,8 +77,7 @@ void graphtests::start_test()
             QStringLiteral("The Demo has stopped running because there was an error with the GPIB system."),
             Prompts::Buttons::Ok, Prompts::Icon::None, kPelmora);
     else if (!other_error.isEmpty())
-        prompts().message_box(QStringLiteral("Error: ") + other_error, Prompts::Buttons::Ok, Prompts::Icon::None,
-                              QStringLiteral("Sorry..."));
+        show_error(other_error);
     run_in_progress_ = false;
     // A close asked for during the run happens now, from the event loop.
     leave_busy();

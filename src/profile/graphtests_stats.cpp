@@ -352,19 +352,14 @@ void graphtests::pdf_peak_button_Click()
 
 void graphtests::PDF_Graph_MouseDown(double x, double y, Qt::MouseButton button)
 {
-    if (PDF_Graph->cursor().shape() == Qt::SizeVerCursor) {
-        dragging = true;
+    const Press press_kind = press(x, y, button, PDF_Graph->cursor().shape() == Qt::SizeVerCursor);
+    if (press_kind == Press::Drag) {
         PDF_Graph_MouseMove(x, y);
-        return;
+    } else if (press_kind == Press::Zoom) {
+        stats_overlay->place_zoom(zoom_box);
+        // The space bar that applies the box comes to this window.
+        PDF_Graph->setFocus();
     }
-    if (button != Qt::LeftButton)
-        return;
-    zoom_pending = true;
-    zoom_origin = QPointF(x, y);
-    zoom_box = QRectF(zoom_origin, QSizeF(0, 0));
-    stats_overlay->place_zoom(zoom_box);
-    // The space bar that applies the box comes to this window.
-    PDF_Graph->setFocus();
 }
 
 void graphtests::PDF_Graph_MouseMove(double x, double y)
@@ -379,16 +374,13 @@ void graphtests::PDF_Graph_MouseMove(double x, double y)
         PDF_Graph->setCursor(Qt::SizeVerCursor);
     else
         PDF_Graph->unsetCursor();
-    if (zoom_pending) {
-        zoom_box = QRectF(zoom_origin, stats_graph.clamp_zoom_point(x, y)).normalized();
+    if (stretch_zoom(stats_graph.clamp_zoom_point(x, y)))
         stats_overlay->place_zoom(zoom_box);
-    }
 }
 
 void graphtests::PDF_Graph_MouseUp()
 {
-    dragging = false;
-    zoom_pending = false;
+    release();
     stats_overlay->hide_zoom();
 }
 

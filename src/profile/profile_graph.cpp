@@ -8,57 +8,6 @@
 
 namespace profile_graph {
 
-namespace {
-
-bool is_blank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
-
-// Whether the reading of val() would find a number at all, rather than falling back to 0.
-bool holds_number(const QString& s)
-{
-    qsizetype pos = 0;
-    const auto peek = [&]() -> QChar {
-        while (pos < s.size() && is_blank(s[pos]))
-            ++pos;
-        return pos < s.size() ? s[pos] : QChar();
-    };
-    QChar c = peek();
-    if (c == u'&') {
-        ++pos;
-        c = peek();
-        int base = 0;
-        if (c == u'H' || c == u'h')
-            base = 16;
-        else if (c == u'O' || c == u'o')
-            base = 8;
-        else
-            return false;
-        ++pos;
-        c = peek();
-        int digit = -1;
-        if (c >= u'0' && c <= u'9')
-            digit = c.unicode() - u'0';
-        else if (c >= u'a' && c <= u'f')
-            digit = c.unicode() - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            digit = c.unicode() - u'A' + 10;
-        return digit >= 0 && digit < base;
-    }
-    if (c == u'+' || c == u'-') {
-        ++pos;
-        c = peek();
-    }
-    if (c >= u'0' && c <= u'9')
-        return true;
-    if (c == u'.') {
-        ++pos;
-        c = peek();
-        return c >= u'0' && c <= u'9';
-    }
-    return false;
-}
-
-}  // namespace
-
 bool set_graph_scale(Canvas& canvas, double top, double bottom)
 {
     if (top == bottom)
@@ -96,7 +45,7 @@ double parse_scale_reply(const QString& reply) { return numtext::val(scale_reply
 std::optional<float> scale_reply_value(const QString& reply)
 {
     const QString text = scale_reply_text(reply);
-    if (!holds_number(text))
+    if (!numtext::val_finds_number(text))
         return std::nullopt;
     const auto v = static_cast<float>(numtext::val(text));
     // A value a Single cannot hold is no usable scale either.

@@ -281,15 +281,6 @@ void readout_spd::set_run_menus(bool running)
     menuStop->setEnabled(running);
 }
 
-void readout_spd::unload_please_wait()
-{
-    if (!please_wait_)
-        return;
-    please_wait_->hide();
-    please_wait_->deleteLater();
-    please_wait_ = nullptr;
-}
-
 bool readout_spd::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut && (watched == Trigger_Delay_Box || watched == Trigger_Width_Box)) {
@@ -375,13 +366,13 @@ void readout_spd::Form_Load()
         display_on = true;
         menuDisplay->setChecked(true);
         menuFastMode->setChecked(false);
-        unload_please_wait();
+        PleaseWait::dismiss(please_wait_);
         menuBar()->setEnabled(true);
         centralWidget()->setEnabled(true);
     } else {
         prompts().message_box(QStringLiteral("Quiting Readout Mode"), Prompts::Buttons::Ok, Prompts::Icon::Critical,
                               QStringLiteral("Pelmora"));
-        unload_please_wait();
+        PleaseWait::dismiss(please_wait_);
         request_close();
     }
 }
@@ -391,7 +382,7 @@ void readout_spd::Form_Unload()
     Globals& gs = g();
     // Nothing of this window may start while it says goodbye to the meter.
     setEnabled(false);
-    unload_please_wait();
+    PleaseWait::dismiss(please_wait_);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     clk().yield();
     stop_requested = true;

@@ -119,7 +119,6 @@ private:
     void build_menus();
     void update_custom_frame();
     void set_run_menus(bool running);
-    void unload_please_wait();
     // Setting steps that raise application error 32000 when their status check fails.
     void send_trigger_source();
     void send_trigger_edge();

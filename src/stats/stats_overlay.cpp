@@ -72,3 +72,31 @@ bool StatsOverlay::zoom_visible() const
 {
     return !Zoom->isHidden();
 }
+
+StatsGraphMouse::Press StatsGraphMouse::press(double x, double y, Qt::MouseButton button, bool on_cursor)
+{
+    if (on_cursor) {
+        dragging = true;
+        return Press::Drag;
+    }
+    if (button != Qt::LeftButton)
+        return Press::Ignored;
+    zoom_pending = true;
+    zoom_origin = QPointF(x, y);
+    zoom_box = QRectF(zoom_origin, QSizeF(0, 0));
+    return Press::Zoom;
+}
+
+bool StatsGraphMouse::stretch_zoom(const QPointF& corner)
+{
+    if (!zoom_pending)
+        return false;
+    zoom_box = QRectF(zoom_origin, corner).normalized();
+    return true;
+}
+
+void StatsGraphMouse::release()
+{
+    dragging = false;
+    zoom_pending = false;
+}

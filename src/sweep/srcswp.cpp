@@ -5,6 +5,7 @@
 #include "frame/about_window.h"
 #include "frame/form_area.h"
 #include "frame/sorvdemo.h"
+#include "frame/tab_page.h"
 #include "link/globals.h"
 #include "link/gpibgen.h"
 #include "link/vbib32.h"
@@ -137,11 +138,7 @@ void srcswp::build_tabs()
     auto* f10 = new QVBoxLayout(frame10);
     f10->addWidget(Averaging_combo);
     f10->addStretch();
-    auto* l0 = new QHBoxLayout(page0);
-    l0->addWidget(frame4);
-    l0->addWidget(frame10);
-    l0->addStretch(1);
-    SSTab1->addTab(page0, QStringLiteral("RQ58xxK"));
+    add_frames_tab(SSTab1, page0, {frame4, frame10}, QStringLiteral("RQ58xxK"));
 
     // Tab 1: the generator.
     auto* page1 = new QWidget;
@@ -270,11 +267,7 @@ void srcswp::build_tabs()
     sl->addWidget(new QLabel(QStringLiteral("ms/trace")), 0, 1);
     sl->addWidget(Readings_per_second, 1, 0);
     sl->addWidget(new QLabel(QStringLiteral("rdgs/sec")), 1, 1);
-    auto* l3 = new QHBoxLayout(page3);
-    l3->addWidget(Frame3);
-    l3->addWidget(Frame1);
-    l3->addStretch(1);
-    SSTab1->addTab(page3, QStringLiteral("General"));
+    add_frames_tab(SSTab1, page3, {Frame3, Frame1}, QStringLiteral("General"));
 
     // Tab 4: cursors.
     auto* page4 = new QWidget;

@@ -73,8 +73,7 @@ void srcswp::start_run()
     else if (app_error == AppError::generator)
         prompts().message_box(QStringLiteral("The sequence stopped because the is a GPIB problem with the Sweeper device"));
     else if (!error.isEmpty())
-        prompts().message_box(QStringLiteral("Error: ") + error, Prompts::Buttons::Ok, Prompts::Icon::None,
-                              QStringLiteral("Sorry..."));
+        show_error(error);
     run_active_ = false;
     leave_busy();
 }

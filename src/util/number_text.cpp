@@ -331,8 +331,9 @@ QString format_impl(double v, const QString& pattern, int significant)
 
 // ---- Val --------------------------------------------------------------------
 
+// found, when given, is set when the text holds a number rather than none (the 0 of an empty text).
 template <typename At>
-double val_impl(qsizetype n, At at)
+double val_impl(qsizetype n, At at, bool* found = nullptr)
 {
     qsizetype pos = 0;
     // Blanks, tabs and line feeds are ignored wherever they stand.
@@ -384,6 +385,8 @@ double val_impl(qsizetype n, At at)
         }
         if (!any)
             return 0;
+        if (found)
+            *found = true;
         const bool force_long = peek() == U'&';
         if (saturated)
             return static_cast<double>(std::numeric_limits<std::uint64_t>::max());
@@ -414,6 +417,8 @@ double val_impl(qsizetype n, At at)
     }
     if (int_digits.empty() && frac_digits.empty())
         return 0;
+    if (found)
+        *found = true;
 
     long long exp = 0;
     if (c == U'E' || c == U'e' || c == U'D' || c == U'd') {
@@ -520,6 +525,14 @@ double val(const QByteArray& s)
 {
     const char* d = s.constData();
     return val_impl(s.size(), [d](qsizetype i) { return static_cast<char32_t>(static_cast<unsigned char>(d[i])); });
+}
+
+bool val_finds_number(const QString& s)
+{
+    const QChar* d = s.constData();
+    bool found = false;
+    val_impl(s.size(), [d](qsizetype i) { return static_cast<char32_t>(d[i].unicode()); }, &found);
+    return found;
 }
 
 bool has_number(const QByteArray& s)

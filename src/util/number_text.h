@@ -55,6 +55,8 @@ QString format_single(float v, const QString& pattern);
 double val(const QString& s);
 double val(const QByteArray& s);
 double val(const char* s);
+// val() finds a number in the text rather than falling back to 0 ("&H"/"&O" forms count too).
+bool val_finds_number(const QString& s);
 // The text holds a number where val() reads one: blanks, tabs and line feeds may stand anywhere before
 // its first digit. A reply without one must never count as a reading of 0.
 bool has_number(const QByteArray& s);
