@@ -207,7 +207,7 @@ private slots:
         QVERIFY(!rig->log.sent(13).contains(QStringLiteral("AT")));
     }
 
-    void plus_signs_inside_data_are_data()
+    void plus_signs_inside_data_pass_through()
     {
         rig->connect();
         // No silence before.
