@@ -1,3 +1,4 @@
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
 #include <QLocale>
@@ -408,6 +409,58 @@ private slots:
         for (const char* no : {"", "-", ".", "+-1", "1.2.3", "1e", "1e+", "e5", "1;*RST", "1,5", " 2", "2 ",
                                "abc", "nan", "inf", "1e999", "-1e400", "1d3", "&H10", "\u0663", "\uff11"})
             QVERIFY2(!numtext::is_well_formed_number(QString::fromUtf8(no)), no);
+    }
+
+    // What a box may send: trimmed text, one finite number, within the limits of its kind.
+    void box_text_sent_to_an_instrument()
+    {
+        const entry::Limits any{};
+        const entry::Limits level{-50, 20, false};
+        struct Row {
+            const char* text;
+            const entry::Limits& limits;
+            const char* sent;  // nullptr: refused
+        };
+        const Row rows[] = {
+            {"2", any, "2"},
+            {" 2", any, "2"},
+            {"2 ", any, "2"},
+            {"0.5\t", any, "0.5"},
+            {"\t-5 ", any, "-5"},
+            {"-5", entry::kAboveZero, nullptr},
+            {"0", entry::kAboveZero, nullptr},
+            {"1e-400", entry::kAboveZero, nullptr},
+            {"1e-3", entry::kAboveZero, "1e-3"},
+            {"", any, nullptr},
+            {"  ", any, nullptr},
+            {"abc", any, nullptr},
+            {"nan", any, nullptr},
+            {"1e999", any, nullptr},
+            {"1;*RST", any, nullptr},
+            {"1 2", any, nullptr},
+            {"\uff11", any, nullptr},
+            {"-50", level, "-50"},
+            {"-50.1", level, nullptr},
+            {"20", level, "20"},
+            {"1e39", level, nullptr},
+        };
+        for (const Row& r : rows) {
+            const auto got = entry::sendable(QString::fromUtf8(r.text), r.limits);
+            QVERIFY2(bool(got) == (r.sent != nullptr), r.text);
+            if (got)
+                QCOMPARE(got->text, QString::fromUtf8(r.sent));
+        }
+        // Worked-out values written as singles.
+        QVERIFY(entry::fits_single(8e-3, entry::kAboveZero));
+        QVERIFY(!entry::fits_single(8e-43, entry::kAboveZero));
+        QVERIFY(!entry::fits_single(1e39));
+        QVERIFY(!entry::fits_single(std::nan("")));
+        QVERIFY(entry::fits_single(0));
+        // A range goes out only with its start below its stop.
+        QVERIFY(entry::sendable_range(" 1", "2 ", entry::kAboveZero));
+        QVERIFY(!entry::sendable_range("2", "2", entry::kAboveZero));
+        QVERIFY(!entry::sendable_range("20", "10"));
+        QVERIFY(!entry::sendable_range("", "10"));
     }
 };
 

@@ -66,8 +66,8 @@ bool has_number(const QByteArray& s);
 std::optional<double> val_finite_single(const QByteArray& s);
 // The whole text is one plain decimal number an instrument may be sent: ASCII digits with at most one
 // leading sign, at most one point and an exponent ("E" or "e", its own sign, digits), at least one digit
-// before the exponent, nothing else (no blanks) and a value a double holds. "", "-", "1.", "1e",
-// "1;*RST", "nan", "1e999" and digits of other scripts are not.
+// before the exponent, nothing else (no blanks) and a value a double holds. "1." and ".5" are;
+// "", "-", ".", "1e", "1;*RST", "nan", "1e999" and digits of other scripts are not.
 bool is_well_formed_number(const QString& s);
 
 // CInt() / CLng(): nearest integer, halves to the even neighbour. The
