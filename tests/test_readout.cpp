@@ -102,6 +102,8 @@ private slots:
     void fastest_setup_success_and_failure();
     void averaging_and_range_hold();
     void trigger_handlers();
+    void trigger_boxes_send_only_what_the_meter_takes_data();
+    void trigger_boxes_send_only_what_the_meter_takes();
     void zero_switches_maker_generator_around_it();
     void measurement_channels_show_their_values();
     void fast_mode_toggle_and_reset();
@@ -592,15 +594,13 @@ void ReadoutTest::trigger_handlers()
     w->Level->setText("3");
     w->Level_Enter();
 
-    w->Trigger_Delay_Box->setText("1.5\n*RST");
+    w->Trigger_Delay_Box->setText("1.5");
     w->Trigger_Delay_Box_Done();
     w->Trigger_Width_Box->setText("20.00");
     w->Trigger_Width_Box_Done();
     QCOMPARE(s.tb.meter_sent(), QStringList({"TRGSRC 1, EXTTTL", "GTTYP FALL; GTXTTL FALL; TRGXTTL 1, FALL",
-                                             "TRGSRC 1, CONT", "TRGLVL 1,-50", "TRGLVL 1, 3", "TRGDLY 1, 1.5*RST",
+                                             "TRGSRC 1, CONT", "TRGLVL 1,-50", "TRGLVL 1, 3", "TRGDLY 1, 1.5",
                                              "TRGGW 1, 20.00"}));
-    // The meter took the delay as one command: no reset hidden in it.
-    QCOMPARE(s.tb.meter().value("TRGDLY 1"), QString("1.5*RST"));
 
     // Leaving a box for another control sends it as well.
     s.tb.clear_log();
@@ -630,6 +630,47 @@ void ReadoutTest::trigger_handlers()
     QVERIFY(!w->unloaded());
     QVERIFY(!w->busy());
     QCOMPARE(w->cursor().shape(), Qt::ArrowCursor);
+}
+
+// Enter in a trigger box: a text the meter takes goes out trimmed; any other sends nothing and beeps,
+// the delay and width boxes going back to what was last sent, the level box keeping the text.
+void ReadoutTest::trigger_boxes_send_only_what_the_meter_takes_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("shown");
+    const QString digits(400, '9');
+    for (const QString& refused : {QString("1;*RST"), QString("nan"), QString("-5"), QString("1e999"), QString(), digits})
+        QTest::newRow(qPrintable("delay " + refused.left(8))) << "delay" << refused << "" << "1.00";
+    QTest::newRow("delay 0") << "delay" << "0" << "TRGDLY 1, 0" << "0";
+    QTest::newRow("delay blanks") << "delay" << " 2 " << "TRGDLY 1, 2" << " 2 ";
+    QTest::newRow("delay tab") << "delay" << "0.5\t" << "TRGDLY 1, 0.5" << "0.5\t";
+    for (const QString& refused : {QString("1;*RST"), QString("0"), QString("nan"), QString(), digits})
+        QTest::newRow(qPrintable("width " + refused.left(8))) << "width" << refused << "" << "20.00";
+    QTest::newRow("width") << "width" << "2 " << "TRGGW 1, 2" << "2 ";
+    for (const QString& refused : {QString("1e999"), QString("1e39"), QString("20.01"), QString("-51"), QString("x"),
+                                   QString("1;*RST"), QString(), digits})
+        QTest::newRow(qPrintable("level " + refused.left(8))) << "level" << refused << "" << refused;
+    QTest::newRow("level top") << "level" << "20" << "TRGLVL 1, 20" << "20";
+    QTest::newRow("level blanks") << "level" << "\t-50 " << "TRGLVL 1,-50" << "\t-50 ";
+}
+
+void ReadoutTest::trigger_boxes_send_only_what_the_meter_takes()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, sent);
+    QFETCH(QString, shown);
+    Session s;
+    readout_spd* w = s.enter();
+    s.tb.clear_log();
+    QLineEdit* edit = box == "delay" ? w->Trigger_Delay_Box : box == "width" ? w->Trigger_Width_Box : w->Level;
+    edit->setText(typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(s.tb.meter_sent(), sent.isEmpty() ? QStringList() : QStringList{sent});
+    QCOMPARE(s.tb.prompts.beeps(), sent.isEmpty() ? 1 : 0);
+    QCOMPARE(edit->text(), shown);
 }
 
 void ReadoutTest::zero_switches_maker_generator_around_it()

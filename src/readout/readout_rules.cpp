@@ -1,5 +1,6 @@
 #include "readout/readout_rules.h"
 
+#include "frame/box_entry.h"
 #include "util/number_text.h"
 
 namespace readout {
@@ -134,23 +135,20 @@ QString trigger_edge_command(int edge_index)
     return QStringLiteral("GTTYP ") + edge + QStringLiteral("; GTXTTL ") + edge + QStringLiteral("; TRGXTTL 1, ") + edge;
 }
 
-bool trigger_level_accepted(double level_dbm) { return level_dbm >= -50.0; }
-
 QString trigger_level_command(double level_dbm) { return QStringLiteral("TRGLVL 1,") + numtext::str_double(level_dbm); }
 
-QString strip_control_chars(const QString& typed)
+// A delay of 0 is the meter's own after a reset.
+constexpr entry::Limits kTriggerDelay{0.0, DBL_MAX, false};
+
+std::optional<QString> trigger_delay_command(const QString& box_text)
 {
-    QString out;
-    out.reserve(typed.size());
-    for (const QChar c : typed)
-        if (c.unicode() >= 0x20 && c.unicode() != 0x7F && c.category() != QChar::Other_Control)
-            out += c;
-    return out;
+    return box_entry::command(QStringLiteral("TRGDLY 1, "), box_text, kTriggerDelay);
 }
 
-QString trigger_delay_command(const QString& typed) { return QStringLiteral("TRGDLY 1, ") + strip_control_chars(typed); }
-
-QString trigger_width_command(const QString& typed) { return QStringLiteral("TRGGW 1, ") + strip_control_chars(typed); }
+std::optional<QString> trigger_width_command(const QString& box_text)
+{
+    return box_entry::command(QStringLiteral("TRGGW 1, "), box_text, entry::kAboveZero);
+}
 
 QString rfcal_command(bool on) { return on ? QStringLiteral("RFCAL ON") : QStringLiteral("RFCAL OFF"); }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <optional>
 
 // The readout window's rules, apart from its widgets: command texts, reading and rate texts, and which
 // controls show. Everything here is a plain function of its arguments.
@@ -63,14 +64,13 @@ QString trigger_source_command(int source_index);
 bool edge_options_enabled(int source_index);
 // Edge 0 rising, 1 falling: "GTTYP RISE; GTXTTL RISE; TRGXTTL 1, RISE"
 QString trigger_edge_command(int edge_index);
-// Internal trigger level: -50 dBm and above is accepted.
-bool trigger_level_accepted(double level_dbm);
-// "TRGLVL 1,-15" or "TRGLVL 1, 10": the level in the general number form.
+// "TRGLVL 1,-15" or "TRGLVL 1, 10": the level (within box_entry::kTriggerLevelDbm) in the general
+// number form.
 QString trigger_level_command(double level_dbm);
-// Typed texts go out as typed, less control characters: a line end inside would split the command.
-QString strip_control_chars(const QString& typed);
-QString trigger_delay_command(const QString& typed);
-QString trigger_width_command(const QString& typed);
+// "TRGDLY 1, " and "TRGGW 1, " with the box's text, trimmed, when it is one number the meter takes (a
+// delay from 0, a width above 0); nothing otherwise.
+std::optional<QString> trigger_delay_command(const QString& box_text);
+std::optional<QString> trigger_width_command(const QString& box_text);
 QString rfcal_command(bool on);
 
 // The "Custom Setup" frame shows when a sensor in custom mode takes part in the measurement.

@@ -2,6 +2,7 @@
 
 #include "frame/about_window.h"
 #include "frame/fixed_label.h"
+#include "frame/box_entry.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
 #include "link/app_error.h"
@@ -12,7 +13,7 @@
 #include "platform/platform.h"
 #include "platform/prompts.h"
 #include "readout/readout_rules.h"
-#include "util/number_text.h"
+#include "util/entry_rule.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -149,6 +150,8 @@ void readout_spd::build_controls()
     Trigger_Width_Box = new QLineEdit(QStringLiteral("20.00"), Custom_frame);
     custom->addWidget(caption_label(QStringLiteral("Trigger Width"), Custom_frame), 4, 0);
     custom->addWidget(Trigger_Width_Box, 4, 1);
+    delay_sent_ = Trigger_Delay_Box->text();
+    width_sent_ = Trigger_Width_Box->text();
     custom->setRowStretch(5, 1);
     Custom_frame->hide();
     sensors_row->addWidget(Custom_frame);
@@ -730,9 +733,8 @@ void readout_spd::Level_Enter()
         {
             WaitPointer wait(this);
             clk().yield();
-            const double level = numtext::val(Level->text());
-            if (readout::trigger_level_accepted(level))
-                set_internal_trig_level(level);
+            if (const auto level = entry::sendable(Level->text(), box_entry::kTriggerLevelDbm))
+                set_internal_trig_level(level->value);
             else
                 prompts().beep();
         }
@@ -740,18 +742,27 @@ void readout_spd::Level_Enter()
     });
 }
 
+void readout_spd::send_box(QLineEdit* box, QString& last_sent, const std::optional<QString>& command)
+{
+    if (!command) {
+        prompts().beep();
+        box->setText(last_sent);
+        return;
+    }
+    send(*command);
+    last_sent = box->text();
+}
+
 void readout_spd::Trigger_Delay_Box_Done()
 {
-    if (unloaded())
-        return;
-    send(readout::trigger_delay_command(Trigger_Delay_Box->text()));
+    if (!unloaded())
+        send_box(Trigger_Delay_Box, delay_sent_, readout::trigger_delay_command(Trigger_Delay_Box->text()));
 }
 
 void readout_spd::Trigger_Width_Box_Done()
 {
-    if (unloaded())
-        return;
-    send(readout::trigger_width_command(Trigger_Width_Box->text()));
+    if (!unloaded())
+        send_box(Trigger_Width_Box, width_sent_, readout::trigger_width_command(Trigger_Width_Box->text()));
 }
 
 // ---- RF calibrator tab ---------------------------------------------------------------------------------

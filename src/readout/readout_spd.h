@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QPointer>
+#include <optional>
 
 class PleaseWait;
 class QAction;
@@ -123,8 +124,13 @@ private:
     void send_trigger_source();
     void send_trigger_edge();
     void set_internal_trig_level(double level);
+    // Sends a box's command; without one, beeps and puts back the text last sent.
+    void send_box(QLineEdit* box, QString& last_sent, const std::optional<QString>& command);
     void send(const QString& text);
     int meter() const;
 
     QPointer<PleaseWait> please_wait_;
+    // The delay and width texts the meter was last sent, or the boxes' first texts.
+    QString delay_sent_;
+    QString width_sent_;
 };
