@@ -74,6 +74,8 @@ private slots:
     void setting_handlers_send_their_commands();
     void ms_boxes_and_trigger_level();
     void generator_level_box_and_bar();
+    void entry_boxes_send_only_what_the_instruments_take_data();
+    void entry_boxes_send_only_what_the_instruments_take();
     void generator_obeys_and_the_trace_shows_it();
     void axis_boxes();
     void automatic_scale();
@@ -672,6 +674,73 @@ void ProfileTest::generator_level_box_and_bar()
     QVERIFY(tb.generator_sent().isEmpty());
     w->Pwr_Setting_KeyPress(13);
     QCOMPARE(tb.generator_sent(), QStringList({"RF1; L1 25 DM"}));
+    close_window(w);
+}
+
+// Enter in the trigger level and generator boxes: a text the instrument takes goes out trimmed, any
+// other sends nothing and beeps. A continuous run then sends each setting again as the instrument has it,
+// and nothing for a box that holds a refused text.
+void ProfileTest::entry_boxes_send_only_what_the_instruments_take_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QString>("run");
+    const QString digits(400, '9');
+    for (const QString& refused : {QString("1e999"), QString("1e39"), digits, QString("x"), QString("20.01")})
+        QTest::newRow(qPrintable("level " + refused.left(8))) << "level" << refused << QStringList() << "TRGLVL 1,-15";
+    QTest::newRow("level blanks") << "level" << " -20\t" << QStringList{"send 13 TRGLVL 1,-20"} << "TRGLVL 1,-20";
+    for (const QString& refused : {QString("0;*RST"), QString("1e999"), QString("nan"), QString()})
+        QTest::newRow(qPrintable("power " + refused)) << "power" << refused << QStringList() << "";
+    // The bar follows the level typed and sends it, then Enter sends it again.
+    QTest::newRow("power blanks") << "power" << " -20\t" << QStringList(2, "send 5 RF1; L1 -20 DM") << "RF1; L1 -20 DM";
+    for (const QString& refused : {QString("0"), QString("-1"), QString("0;*RST")}) {
+        QTest::newRow(qPrintable("period " + refused)) << "period" << refused << QStringList() << "";
+        QTest::newRow(qPrintable("width " + refused)) << "width" << refused << QStringList() << "";
+    }
+    QTest::newRow("period") << "period" << "2 " << QStringList{"send 5 PER 2 MS"} << "PER 2 MS";
+    QTest::newRow("width") << "width" << "0.5\t" << QStringList{"send 5 PW 0.5 MS"} << "PW 0.5 MS";
+    QTest::newRow("depth over 100") << "depth" << "101" << QStringList() << "";
+    QTest::newRow("depth 0") << "depth" << "0" << QStringList{"send 5 ADP1 0 PCT"} << "ADP1 0 PCT";
+    QTest::newRow("rate 0") << "rate" << "0;*RST" << QStringList() << "";
+}
+
+void ProfileTest::entry_boxes_send_only_what_the_instruments_take()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, sent);
+    QFETCH(QString, run);
+    struct Box {
+        QLineEdit* edit;
+        void (graphtests::*enter)(int);
+        QString head;  // in its command
+    };
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<graphtests> w = open_window(tb);
+    const QHash<QString, Box> boxes{
+        {"level", {w->Level, &graphtests::Level_KeyPress, "TRGLVL"}},
+        {"power", {w->Pwr_Setting, &graphtests::Pwr_Setting_KeyPress, "RF1; L1"}},
+        {"period", {w->Pulse_Period, &graphtests::Pulse_Period_KeyPress, "PER "}},
+        {"width", {w->Pulse_Width, &graphtests::Pulse_Width_KeyPress, "PW "}},
+        {"depth", {w->Mod_Depth, &graphtests::Mod_Depth_KeyPress, "ADP1"}},
+        {"rate", {w->Mod_Rate, &graphtests::Mod_Rate_KeyPress, "AMR"}},
+    };
+    const Box b = boxes.value(box);
+    b.edit->setText(typed);
+    (w.data()->*b.enter)(13);
+    QCOMPARE(wire_traffic(tb), sent);
+    QCOMPARE(tb.prompts.beeps(), sent.isEmpty() ? 1 : 0);
+    QCOMPARE(b.edit->text(), typed);
+
+    tb.clear_log();
+    tb.clock.on_yield = [&] {
+        if (trace_requests(tb) == 1)
+            w->menuStop_Click();
+    };
+    w->menuRunCont_Click();
+    tb.clock.on_yield = nullptr;
+    QCOMPARE((tb.meter_sent() + tb.generator_sent()).filter(b.head), run.isEmpty() ? QStringList() : QStringList{run});
     close_window(w);
 }
 

@@ -14,6 +14,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Canvas;
@@ -424,6 +425,8 @@ private:
     bool run_pass(int& burst_left);
     void send_meter(const QString& text, const QString& label);
     void send_generator(const QString& text, const QString& label);
+    // A generator box's command, or a beep when the box holds a text the generator would not take.
+    void send_generator_box(const std::optional<QString>& command);
     void place_in_work_area();
     QWidget* form_ = nullptr;
     QPointer<PleaseWait> please_wait_;

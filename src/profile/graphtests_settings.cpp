@@ -1,5 +1,6 @@
 // The profile window's meter and generator settings: the commands each control sends, its entry boxes,
 // lists and check boxes.
+#include "frame/box_entry.h"
 #include "frame/meter_routines.h"
 #include "frame/ui_scopes.h"
 #include "link/globals.h"
@@ -72,17 +73,19 @@ namespace {
 const QString kSweeperLabel = QStringLiteral("Update Sweeper Power Output");
 }
 
-void graphtests::update_Sweeper_pwr() { send_generator(profile_settings::sweeper_power_command(Pwr_Setting->text()), kSweeperLabel); }
-
-void graphtests::update_sweeper_period()
+void graphtests::send_generator_box(const std::optional<QString>& command)
 {
-    send_generator(profile_settings::pulse_period_command(Pulse_Period->text()), kSweeperLabel);
+    if (command)
+        send_generator(*command, kSweeperLabel);
+    else
+        prompts().beep();
 }
 
-void graphtests::update_period_width()
-{
-    send_generator(profile_settings::pulse_width_command(Pulse_Width->text()), kSweeperLabel);
-}
+void graphtests::update_Sweeper_pwr() { send_generator_box(profile_settings::sweeper_power_command(Pwr_Setting->text())); }
+
+void graphtests::update_sweeper_period() { send_generator_box(profile_settings::pulse_period_command(Pulse_Period->text())); }
+
+void graphtests::update_period_width() { send_generator_box(profile_settings::pulse_width_command(Pulse_Width->text())); }
 
 void graphtests::update_mod_type() { send_generator(profile_settings::mod_type_command(am_waveform_index), kSweeperLabel); }
 
@@ -96,9 +99,9 @@ void graphtests::update_mod_mode()
     send_generator(profile_settings::mod_mode_command(AM_mod_check->isChecked()), kSweeperLabel);
 }
 
-void graphtests::update_mod_depth() { send_generator(profile_settings::mod_depth_command(Mod_Depth->text()), kSweeperLabel); }
+void graphtests::update_mod_depth() { send_generator_box(profile_settings::mod_depth_command(Mod_Depth->text())); }
 
-void graphtests::update_mod_rate() { send_generator(profile_settings::mod_rate_command(Mod_Rate->text()), kSweeperLabel); }
+void graphtests::update_mod_rate() { send_generator_box(profile_settings::mod_rate_command(Mod_Rate->text())); }
 
 void graphtests::update_everything()
 {
@@ -175,12 +178,12 @@ void graphtests::Level_KeyPress(int key_code)
         return;
     const Hourglass hourglass;
     clk().yield();
-    const double v = numtext::val(Level->text());
-    if (!profile_settings::accept_trigger_level(v)) {
+    const auto level = entry::sendable(Level->text(), box_entry::kTriggerLevelDbm);
+    if (!level) {
         prompts().beep();
         return;
     }
-    trigger_level = float(v);
+    trigger_level = float(level->value);
     set_internal_trig_level();
 }
 

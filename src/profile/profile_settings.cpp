@@ -1,5 +1,6 @@
 #include "profile/profile_settings.h"
 
+#include "frame/box_entry.h"
 #include "util/number_text.h"
 
 namespace profile_settings {
@@ -48,14 +49,24 @@ QString rf_calibrator_command(bool on) { return on ? QStringLiteral("RFCAL ON") 
 
 int averaging_count(const QString& item) { return numtext::cint(numtext::val(item)); }
 
-QString sweeper_power_command(const QString& box_text)
+namespace {
+constexpr entry::Limits kDepthPct{0.0, 100.0, false};
+}  // namespace
+
+std::optional<QString> sweeper_power_command(const QString& box_text)
 {
-    return QStringLiteral("RF1; L1 ") + box_text + QStringLiteral(" DM");
+    return box_entry::command(QStringLiteral("RF1; L1 "), box_text, {}, QStringLiteral(" DM"));
 }
 
-QString pulse_period_command(const QString& box_text) { return QStringLiteral("PER ") + box_text + QStringLiteral(" MS"); }
+std::optional<QString> pulse_period_command(const QString& box_text)
+{
+    return box_entry::command(QStringLiteral("PER "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
+}
 
-QString pulse_width_command(const QString& box_text) { return QStringLiteral("PW ") + box_text + QStringLiteral(" MS"); }
+std::optional<QString> pulse_width_command(const QString& box_text)
+{
+    return box_entry::command(QStringLiteral("PW "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
+}
 
 QString mod_type_command(int index)
 {
@@ -68,13 +79,17 @@ QString pulse_mode_command(bool on) { return on ? QStringLiteral("IP") : QString
 
 QString mod_mode_command(bool on) { return on ? QStringLiteral("AM7") : QStringLiteral("AM0"); }
 
-QString mod_depth_command(const QString& box_text) { return QStringLiteral("ADP1 ") + box_text + QStringLiteral(" PCT"); }
+std::optional<QString> mod_depth_command(const QString& box_text)
+{
+    return box_entry::command(QStringLiteral("ADP1 "), box_text, kDepthPct, QStringLiteral(" PCT"));
+}
 
-QString mod_rate_command(const QString& box_text) { return QStringLiteral("AMR ") + box_text + QStringLiteral(" KH"); }
+std::optional<QString> mod_rate_command(const QString& box_text)
+{
+    return box_entry::command(QStringLiteral("AMR "), box_text, entry::kAboveZero, QStringLiteral(" KH"));
+}
 
 bool accept_ms_box(double v) { return v >= 0 && v <= 1; }
-
-bool accept_trigger_level(double v) { return v >= -50; }
 
 QString ms_box_text(float ms) { return numtext::format_single(ms, QStringLiteral("##0.0000##")); }
 
@@ -82,9 +97,13 @@ QString ms_box_text(float ms) { return numtext::format_single(ms, QStringLiteral
 // double to its two-decimal value (7999 gives -.01, not -1.00000000000051E-02).
 double power_level(int position) { return (position - kPowerScrollStart) / 100.0; }
 
+// A text the generator would not take leaves the bar where the generator's level is.
 std::optional<int> power_position(const QString& box_text)
 {
-    const double p = (numtext::val(box_text) + 80.0) * 100.0;
+    const auto level = entry::sendable(box_text);
+    if (!level)
+        return std::nullopt;
+    const double p = (level->value + 80.0) * 100.0;
     if (p < kPowerScrollMin || p > kPowerScrollMax)
         return std::nullopt;
     return numtext::cint(p);
@@ -95,7 +114,8 @@ QString power_drag_text(int position) { return numtext::str_double(power_level(p
 std::optional<QString> power_box_rewrite(int position, const QString& box_text)
 {
     const double level = power_level(position);
-    if (level == numtext::val(box_text))
+    const auto typed = entry::sendable(box_text);
+    if (typed && typed->value == level)
         return std::nullopt;
     return numtext::format(level, QStringLiteral("##0.00"));
 }

@@ -4,7 +4,9 @@
 
 // The profile window's instrument settings as command texts, and the rules of its entry boxes, apart
 // from the window. Times stored in ms go out with their unit written out; numbers kept by the window are
-// singles and go out in the Str form (" .005"); the generator boxes go out as typed.
+// singles and go out in the Str form (" .005"); the generator boxes go out as typed, trimmed, and only when
+// the text is one number the generator takes (a finite level, a depth of 0 to 100 %, a period, width or
+// rate above 0): otherwise there is no command.
 namespace profile_settings {
 
 // Meter.
@@ -24,18 +26,17 @@ QString rf_calibrator_command(bool on);     // "RFCAL ON" / "RFCAL OFF"
 int averaging_count(const QString& item);
 
 // Generator.
-QString sweeper_power_command(const QString& box_text);   // "RF1; L1 " & text & " DM"
-QString pulse_period_command(const QString& box_text);    // "PER " & text & " MS"
-QString pulse_width_command(const QString& box_text);     // "PW " & text & " MS"
-QString mod_type_command(int index);                      // "AMW1".."AMW7"; "AMW" for another index
-QString pulse_mode_command(bool on);                      // "IP" / "P0"
-QString mod_mode_command(bool on);                        // "AM7" / "AM0"
-QString mod_depth_command(const QString& box_text);       // "ADP1 " & text & " PCT"
-QString mod_rate_command(const QString& box_text);        // "AMR " & text & " KH"
+std::optional<QString> sweeper_power_command(const QString& box_text);   // "RF1; L1 " & text & " DM"
+std::optional<QString> pulse_period_command(const QString& box_text);    // "PER " & text & " MS"
+std::optional<QString> pulse_width_command(const QString& box_text);     // "PW " & text & " MS"
+QString mod_type_command(int index);                                     // "AMW1".."AMW7"; "AMW" for another index
+QString pulse_mode_command(bool on);                                     // "IP" / "P0"
+QString mod_mode_command(bool on);                                       // "AM7" / "AM0"
+std::optional<QString> mod_depth_command(const QString& box_text);       // "ADP1 " & text & " PCT"
+std::optional<QString> mod_rate_command(const QString& box_text);        // "AMR " & text & " KH"
 
 // Entry boxes.
 bool accept_ms_box(double v);              // the sample delay, gate width and display delay boxes: 0..1 ms
-bool accept_trigger_level(double v);       // -50 dBm or more
 QString ms_box_text(float ms);             // Format(ms, "##0.0000##")
 
 // The generator level scroll bar: positions 0 to 10000, level = position / 100 - 80 dBm.
@@ -43,11 +44,11 @@ constexpr int kPowerScrollMin = 0;
 constexpr int kPowerScrollMax = 10000;
 constexpr int kPowerScrollStart = 8000;
 double power_level(int position);
-// The position for a level typed in the box (its numeric value), or nothing when outside the bar.
+// The position for a level typed in the box, or nothing when the text is no level or one outside the bar.
 std::optional<int> power_position(const QString& box_text);
 // The box while the bar is dragged: Str(level).
 QString power_drag_text(int position);
-// After the bar has moved: the box's new text when the level differs from the box's value, Format(level,
+// After the bar has moved: the box's new text when the level differs from the box's, Format(level,
 // "##0.00"); nothing when the box already says that level.
 std::optional<QString> power_box_rewrite(int position, const QString& box_text);
 
