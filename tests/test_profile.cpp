@@ -1,6 +1,7 @@
 // The profile window on the simulated bench: its set-up and teardown on the wire, the run loop with
 // every way a run ends, the settings it sends, its entry boxes and the graph it draws.
 #include "app/modes.h"
+#include "frame/about_window.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
 #include "platform/canvas.h"
@@ -133,6 +134,9 @@ void ProfileTest::load_with_generator_in_cdma_reading_mode()
     QCOMPARE(w->x_lh_label->text(), QString("0.00"));
     QVERIFY(w->menuRunOnce->isEnabled() && w->menuRunCont->isEnabled() && !w->menuStop->isEnabled());
     QVERIFY(w->run_stopped);
+    // The please-wait notice is gone as soon as the window is ready.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<PleaseWait*>(top) || !top->isVisible());
     close_window(w);
 }
 

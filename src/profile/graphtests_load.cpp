@@ -128,8 +128,7 @@ void graphtests::Form_Load()
     menuBar()->setEnabled(true);
     form_->setEnabled(true);
     show();
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     Timer1->setInterval(10);
     Timer1->start();
 }
@@ -141,8 +140,7 @@ void graphtests::Form_Unload()
     // Nothing may start while the leaving commands go out.
     menuBar()->setEnabled(false);
     form_->setEnabled(false);
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     {
         const Hourglass hourglass;
         clk().yield();
