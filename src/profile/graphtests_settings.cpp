@@ -1,6 +1,6 @@
 // The profile window's meter and generator settings: the commands each control sends, its entry boxes,
 // lists and check boxes.
-#include "frame/box_entry.h"
+#include "frame/meter_limits.h"
 #include "frame/meter_routines.h"
 #include "frame/ui_scopes.h"
 #include "link/globals.h"
@@ -178,7 +178,7 @@ void graphtests::Level_KeyPress(int key_code)
         return;
     const Hourglass hourglass;
     clk().yield();
-    const auto level = entry::sendable(Level->text(), box_entry::kTriggerLevelDbm);
+    const auto level = entry::sendable(Level->text(), meter_limits::kTriggerLevelDbm);
     if (!level) {
         prompts().beep();
         return;

@@ -1,6 +1,6 @@
 #include "profile/profile_settings.h"
 
-#include "frame/box_entry.h"
+#include "frame/meter_limits.h"
 #include "util/number_text.h"
 
 namespace profile_settings {
@@ -55,17 +55,17 @@ constexpr entry::Limits kDepthPct{0.0, 100.0, false};
 
 std::optional<QString> sweeper_power_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("RF1; L1 "), box_text, {}, QStringLiteral(" DM"));
+    return entry::command(QStringLiteral("RF1; L1 "), box_text, {}, QStringLiteral(" DM"));
 }
 
 std::optional<QString> pulse_period_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("PER "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
+    return entry::command(QStringLiteral("PER "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
 }
 
 std::optional<QString> pulse_width_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("PW "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
+    return entry::command(QStringLiteral("PW "), box_text, entry::kAboveZero, QStringLiteral(" MS"));
 }
 
 QString mod_type_command(int index)
@@ -81,12 +81,12 @@ QString mod_mode_command(bool on) { return on ? QStringLiteral("AM7") : QStringL
 
 std::optional<QString> mod_depth_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("ADP1 "), box_text, kDepthPct, QStringLiteral(" PCT"));
+    return entry::command(QStringLiteral("ADP1 "), box_text, kDepthPct, QStringLiteral(" PCT"));
 }
 
 std::optional<QString> mod_rate_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("AMR "), box_text, entry::kAboveZero, QStringLiteral(" KH"));
+    return entry::command(QStringLiteral("AMR "), box_text, entry::kAboveZero, QStringLiteral(" KH"));
 }
 
 bool accept_ms_box(double v) { return v >= 0 && v <= 1; }

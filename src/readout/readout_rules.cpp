@@ -1,6 +1,6 @@
 #include "readout/readout_rules.h"
 
-#include "frame/box_entry.h"
+#include "frame/meter_limits.h"
 #include "util/number_text.h"
 
 namespace readout {
@@ -142,12 +142,12 @@ constexpr entry::Limits kTriggerDelay{0.0, DBL_MAX, false};
 
 std::optional<QString> trigger_delay_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("TRGDLY 1, "), box_text, kTriggerDelay);
+    return entry::command(QStringLiteral("TRGDLY 1, "), box_text, kTriggerDelay);
 }
 
 std::optional<QString> trigger_width_command(const QString& box_text)
 {
-    return box_entry::command(QStringLiteral("TRGGW 1, "), box_text, entry::kAboveZero);
+    return entry::command(QStringLiteral("TRGGW 1, "), box_text, entry::kAboveZero);
 }
 
 QString rfcal_command(bool on) { return on ? QStringLiteral("RFCAL ON") : QStringLiteral("RFCAL OFF"); }

@@ -64,7 +64,7 @@ QString trigger_source_command(int source_index);
 bool edge_options_enabled(int source_index);
 // Edge 0 rising, 1 falling: "GTTYP RISE; GTXTTL RISE; TRGXTTL 1, RISE"
 QString trigger_edge_command(int edge_index);
-// "TRGLVL 1,-15" or "TRGLVL 1, 10": the level (within box_entry::kTriggerLevelDbm) in the general
+// "TRGLVL 1,-15" or "TRGLVL 1, 10": the level (within meter_limits::kTriggerLevelDbm) in the general
 // number form.
 QString trigger_level_command(double level_dbm);
 // "TRGDLY 1, " and "TRGGW 1, " with the box's text, trimmed, when it is one number the meter takes (a

@@ -2,7 +2,7 @@
 
 #include "frame/about_window.h"
 #include "frame/fixed_label.h"
-#include "frame/box_entry.h"
+#include "frame/meter_limits.h"
 #include "frame/meter_routines.h"
 #include "frame/sorvdemo.h"
 #include "link/app_error.h"
@@ -733,7 +733,7 @@ void readout_spd::Level_Enter()
         {
             WaitPointer wait(this);
             clk().yield();
-            if (const auto level = entry::sendable(Level->text(), box_entry::kTriggerLevelDbm))
+            if (const auto level = entry::sendable(Level->text(), meter_limits::kTriggerLevelDbm))
                 set_internal_trig_level(level->value);
             else
                 prompts().beep();

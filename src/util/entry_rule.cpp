@@ -36,6 +36,13 @@ std::optional<Number> sendable(const QString& box_text, const Limits& limits)
     return n;
 }
 
+std::optional<QString> command(const QString& head, const QString& box_text, const Limits& limits, const QString& tail)
+{
+    if (const auto n = sendable(box_text, limits))
+        return head + n->text + tail;
+    return std::nullopt;
+}
+
 bool fits_single(double value, const Limits& limits)
 {
     if (!within(value, limits) || std::abs(value) > double(FLT_MAX))

@@ -37,6 +37,10 @@ std::optional<Number> sendable(const QString& box_text, const Limits& limits = {
 // limits, and, above zero, a normal single (8E-43 is no sensible time, width or frequency).
 bool fits_single(double value, const Limits& limits = {});
 
+// head + the box's text, trimmed, + tail: the command a box sends; nothing when sendable() refuses the text.
+std::optional<QString> command(const QString& head, const QString& box_text, const Limits& limits = {},
+                               const QString& tail = {});
+
 // A start and a stop that may go out together: each sendable within the limits, the start below the stop.
 struct Range {
     Number start;
