@@ -60,6 +60,7 @@ private slots:
     void sweep_kinds_program_the_generator_and_the_meter();
     void settings_reach_the_meter();
     void axis_boxes();
+    void refused_axis_entries_and_zooms_send_nothing();
     void run_once_continuous_and_stop();
     void a_meter_that_returns_nothing();
     void closing_is_refused_during_a_run();
@@ -288,6 +289,8 @@ void SweepTest::axis_boxes()
         {w->bottom_y_axis, "-79.99", "-79.99", "GRYT  20;GRYB -79.99"},
         {w->top_y_axis, "30", "20.00", ""},
         {w->top_y_axis, "29.99", "29.99", "GRYT  29.99;GRYB -79.99"},
+        {w->top_y_axis, "abc", "29.99", ""},
+        {w->top_y_axis, " 25\t", "25.00", "GRYT  25;GRYB -79.99"},
         {w->bottom_y_axis, "35", "-79.99", ""},
     };
     for (const auto& c : cases) {
@@ -308,6 +311,46 @@ void SweepTest::axis_boxes()
     emit w->left_x_axis->returnPressed();
     QCOMPARE(tb.meter_sent(), QStringList({"SRCSTFRQ  2.5GHZ"}));
     QCOMPARE(w->left_x_axis->text(), QString("2.000"));
+    close_window(w);
+}
+
+void SweepTest::refused_axis_entries_and_zooms_send_nothing()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    analog_sweep(w, "2", "4");
+    const struct {
+        bool level;
+        bool left;
+        QString typed;
+        QString sent;  // empty: nothing, and the boxes show the axis again
+    } cases[] = {
+        {false, true, "abc", ""}, {false, true, "nan", ""}, {false, true, QString(QChar(0xFF11)), ""},
+        {false, true, "-5", ""}, {false, true, "1e999", ""}, {false, false, "1", ""}, {false, true, "4", ""},
+        {false, true, " 2.5\t", "send 13 SRCSTFRQ  2.5GHZ"},
+        {true, true, "1e999", ""}, {true, true, "1e39", ""}, {true, false, "-20", ""}, {true, false, "5 ", "send 13 SRCSPPWR  5"},
+    };
+    for (const auto& c : cases) {
+        if (c.level && !w->Level_type[1]->isChecked())
+            w->Level_type[1]->click();
+        tb.clear_log();
+        QLineEdit* box = c.left ? w->left_x_axis : w->right_x_axis;
+        box->setText(c.typed);
+        emit box->returnPressed();
+        QCOMPARE(wire_traffic(tb), c.sent.isEmpty() ? QStringList() : QStringList({c.sent}));
+        QCOMPARE(w->left_x_axis->text(), QString(c.level ? "-10.000" : "2.000"));
+        QCOMPARE(w->right_x_axis->text(), QString(c.level ? "10.000" : "4.000"));
+        if (c.level)
+            continue;
+        // Zoom to Cursors with both cursors on the same rounded frequency: no range to send.
+        w->cur1_data->setText("C1: 0.000 dB @ 0.001GHz");
+        w->cur2_data->setText("C2: -1.000 dB @ 0.001GHz");
+        tb.prompts.clear();
+        w->Zoom_Between_Click();
+        QCOMPARE(tb.prompts.beeps(), 1);
+        QCOMPARE(wire_traffic(tb), c.sent.isEmpty() ? QStringList() : QStringList({c.sent}));
+        QCOMPARE(w->Freq_analog_start->text(), QString("2"));
+    }
     close_window(w);
 }
 

@@ -103,7 +103,7 @@ void srcswp::Form_Load()
         load_step([&] { single_channel = module1::is_single_channel_meter(gs.gpib_board, gs.meter_address); });
         if (gs.maker_synth) {
             Sweep_Type[0]->setChecked(true);
-            Sweep_Type_Click(0);
+            Sweep_Type_Click(0, true);
         }
         reply_buffer = vbib32::fixed_buffer(kReplyBufferSize);
         write_y_axis(y_top, y_bottom);
