@@ -63,6 +63,7 @@ private slots:
     void refused_axis_entries_and_zooms_send_nothing();
     void run_once_continuous_and_stop();
     void a_meter_that_returns_nothing();
+    void calibration_after_a_failed_run_makes_all_its_passes();
     void closing_is_refused_during_a_run();
     void main_window_closing_waits_for_the_run();
     void band_pass_recovered_after_a_calibration_through_the_through_fixture();
@@ -439,6 +440,32 @@ void SweepTest::a_meter_that_returns_nothing()
         QCOMPARE(trace_requests(tb), 1);
         QCOMPARE(tb.prompts.boxes(), QStringList({"There is was no graph data returned."}));
         QVERIFY(w->graph_trace == good && w->stop_requested);
+    }
+    close_window(w);
+}
+
+void SweepTest::calibration_after_a_failed_run_makes_all_its_passes()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    analog_sweep(w, "1", "3");
+    // A Run Once that fails at its first or its second pass.
+    for (const int good_passes : {0, 1}) {
+        tb.clear_log();
+        tb.meter().silent = good_passes == 0;
+        tb.clock.on_yield = [&] {
+            if (trace_requests(tb) == 1 && w->data_valid)
+                tb.meter().silent = true;
+        };
+        w->data_valid = false;
+        w->menuRunOnce_Click();
+        tb.clock.on_yield = nullptr;
+        tb.meter().silent = false;
+        QCOMPARE(trace_requests(tb), good_passes + 1);
+        tb.clear_log();
+        w->do_calibration_Click();
+        QCOMPARE(trace_requests(tb), 3);
+        QVERIFY(w->cal.valid() && !w->run_once);
     }
     close_window(w);
 }

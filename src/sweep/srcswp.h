@@ -305,5 +305,7 @@ private:
     QWidget* form_ = nullptr;
     QPointer<PleaseWait> please_wait_;
     bool run_active_ = false;
+    // The last run ended at a failed pass, its box shown.
+    bool run_failed_ = false;
     bool in_resize_ = false;
 };

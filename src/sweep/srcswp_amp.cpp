@@ -148,8 +148,9 @@ std::optional<Measured> srcswp::do_amp_test()
     const int before = traces_decoded;
     run_once = true;
     run_sweep();
-    // Only a trace decoded by this acquisition counts: never the previous frequency's.
-    if (!data_valid || traces_decoded == before)
+    // Only a trace decoded by this acquisition counts, never the previous frequency's, and only when
+    // every pass went through: a failed pass has shown its box and ends the test here.
+    if (run_failed_ || !data_valid || traces_decoded == before)
         return std::nullopt;
     const auto m = measure(graph_trace.data(), numtext::val(left_x_axis->text()), numtext::val(right_x_axis->text()));
     if (!m) {
