@@ -2,6 +2,7 @@
 // programming, the meter settings, the run loop, the calibration through the fixtures, the cursor and
 // zoom commands and the data file.
 #include "app/modes.h"
+#include "frame/about_window.h"
 #include "frame/data_file.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
@@ -81,6 +82,9 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
     QPointer<srcswp> w = new srcswp;
     w->show();
     QVERIFY(w->load());
+    // The please-wait notice has left the screen when the set-up ends.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<PleaseWait*>(top) || !top->isVisible());
     QCOMPARE(wire_traffic(tb), QStringList({
                               "devclear 13",
                               "devclear 5",

@@ -144,8 +144,7 @@ void srcswp::Form_Load()
     }
     Chan_Config_combo_Click();
     // 16.
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     Timer1->setInterval(10);
     Timer1->start();
 }
@@ -154,8 +153,7 @@ void srcswp::Form_Unload()
 {
     const Globals& gs = g();
     Timer1->stop();
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     {
         const Hourglass hourglass;
         stop_requested = true;
