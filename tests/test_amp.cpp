@@ -164,18 +164,26 @@ void AmpTest::frequency_run_with_an_uncompressed_point()
 
 void AmpTest::failing_run_ends_at_its_first_failed_frequency()
 {
-    // Each fault strikes from 2.5 GHz on: the run ends there with one box, the earlier points kept.
-    // The generator's own failure strikes while it is at 2 GHz, the last frequency it takes.
+    // Each fault strikes from 2.5 GHz on, at its first pass or, once a trace of it has come, its second:
+    // the run ends there with one box, the earlier points kept. The generator's own failure strikes while
+    // it is at 2 GHz, the last frequency it takes.
     const struct {
         const char* fault;
         double at_hz;
+        int traces;  // decoded before the strike
         std::function<void(TestBench&)> strike;
         QString box;
     } cases[] = {
-        {"silent meter", 2.5e9, [](TestBench& tb) { tb.meter().silent = true; }, "Timed out (EABO) on Reading data"},
-        {"trace request not sent", 2.5e9, [](TestBench& tb) { tb.bench.bus().fail_next("send", 2); },
+        {"silent meter", 2.5e9, 6, [](TestBench& tb) { tb.meter().silent = true; }, "Timed out (EABO) on Reading data"},
+        {"trace request not sent", 2.5e9, 6, [](TestBench& tb) { tb.bench.bus().fail_next("send", 2); },
          "No listeners error (ENOL) on Requesting data"},
-        {"generator gone", 2e9, [](TestBench& tb) { tb.bench.bus().no_listener(tb.bench.description().generator_address); },
+        {"silent meter on the second pass", 2.5e9, 7, [](TestBench& tb) { tb.meter().silent = true; },
+         "Timed out (EABO) on Reading data"},
+        {"second trace request not sent", 2.5e9, 7, [](TestBench& tb) { tb.bench.bus().fail_next("send", 2); },
+         "No listeners error (ENOL) on Requesting data"},
+        {"bad second block", 2.5e9, 7, [](TestBench& tb) { tb.meter().garble_next = true; },
+         "There is was no graph data returned."},
+        {"generator gone", 2e9, 4, [](TestBench& tb) { tb.bench.bus().no_listener(tb.bench.description().generator_address); },
          "No listeners error (ENOL) on Amp test synth freq"},
     };
     for (const auto& c : cases) {
@@ -183,7 +191,7 @@ void AmpTest::failing_run_ends_at_its_first_failed_frequency()
         ab.range("1", "4", "0.5");
         bool struck = false;
         ab.tb.clock.on_yield = [&] {
-            if (!struck && ab.tb.generator().frequency_hz == c.at_hz) {
+            if (!struck && ab.tb.generator().frequency_hz == c.at_hz && ab.w->traces_decoded == c.traces) {
                 struck = true;
                 c.strike(ab.tb);
             }

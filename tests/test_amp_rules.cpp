@@ -66,7 +66,8 @@ void AmpRulesTest::frequency_plans_and_refusals()
         {"1;*RST", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
         {"nan", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
         {"1e999", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
-        {" 1", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
+        {" 1", "2\t", "0.1 ", {1.0, 1.1, 1.2, 1.3, 1.4, 1.5, 1.6, 1.7, 1.8, 1.9, 2.0}, ""},
+        {"1e-400", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
         {QString(QChar(0x0661)), "2", "0.1", {}, "Please enter a start frequency greater than 0."},
         {"-5", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
         {"0", "2", "0.1", {}, "Please enter a start frequency greater than 0."},
@@ -86,10 +87,11 @@ void AmpRulesTest::frequency_plans_and_refusals()
     QCOMPARE(frequency_plan("0", "600", "0.1").refusal->title, QString("Too many frequency points"));
     // 5000 steps are allowed: 5001 points.
     QCOMPARE(frequency_plan("1", "501", "0.1").frequencies.size(), std::size_t(5001));
-    // A single frequency: the start box alone, by the same rule.
-    for (const char* bad : {"abc", "1;*RST", "-5", "0", "1e999", ""})
-        QCOMPARE(start_refusal(bad)->title, QString("Start frequency"));
-    QVERIFY(!start_refusal("0.05"));
+    // A single frequency: the start box alone, by the same rule; the commands carry the trimmed text.
+    for (const char* bad : {"abc", "1;*RST", "-5", "0", "1e999", "", "1e-400"})
+        QCOMPARE(single_plan(bad).refusal->title, QString("Start frequency"));
+    QCOMPARE(single_plan("1 ").start, QString("1"));
+    QCOMPARE(frequency_plan("\t0.05", "1", "0.1").start, QString("0.05"));
 }
 
 void AmpRulesTest::offset_and_frequency_commands()

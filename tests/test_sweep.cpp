@@ -2,6 +2,7 @@
 // programming, the meter settings, the run loop, the calibration through the fixtures, the cursor and
 // zoom commands and the data file.
 #include "app/modes.h"
+#include "frame/about_window.h"
 #include "frame/data_file.h"
 #include "frame/sorvdemo.h"
 #include "link/globals.h"
@@ -60,8 +61,10 @@ private slots:
     void sweep_kinds_program_the_generator_and_the_meter();
     void settings_reach_the_meter();
     void axis_boxes();
+    void refused_axis_entries_and_zooms_send_nothing();
     void run_once_continuous_and_stop();
     void a_meter_that_returns_nothing();
+    void calibration_after_a_failed_run_makes_all_its_passes();
     void closing_is_refused_during_a_run();
     void main_window_closing_waits_for_the_run();
     void band_pass_recovered_after_a_calibration_through_the_through_fixture();
@@ -79,6 +82,9 @@ void SweepTest::load_on_gpib_with_the_makers_generator()
     QPointer<srcswp> w = new srcswp;
     w->show();
     QVERIFY(w->load());
+    // The please-wait notice has left the screen when the set-up ends.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<PleaseWait*>(top) || !top->isVisible());
     QCOMPARE(wire_traffic(tb), QStringList({
                               "devclear 13",
                               "devclear 5",
@@ -288,6 +294,8 @@ void SweepTest::axis_boxes()
         {w->bottom_y_axis, "-79.99", "-79.99", "GRYT  20;GRYB -79.99"},
         {w->top_y_axis, "30", "20.00", ""},
         {w->top_y_axis, "29.99", "29.99", "GRYT  29.99;GRYB -79.99"},
+        {w->top_y_axis, "abc", "29.99", ""},
+        {w->top_y_axis, " 25\t", "25.00", "GRYT  25;GRYB -79.99"},
         {w->bottom_y_axis, "35", "-79.99", ""},
     };
     for (const auto& c : cases) {
@@ -308,6 +316,46 @@ void SweepTest::axis_boxes()
     emit w->left_x_axis->returnPressed();
     QCOMPARE(tb.meter_sent(), QStringList({"SRCSTFRQ  2.5GHZ"}));
     QCOMPARE(w->left_x_axis->text(), QString("2.000"));
+    close_window(w);
+}
+
+void SweepTest::refused_axis_entries_and_zooms_send_nothing()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    analog_sweep(w, "2", "4");
+    const struct {
+        bool level;
+        bool left;
+        QString typed;
+        QString sent;  // empty: nothing, and the boxes show the axis again
+    } cases[] = {
+        {false, true, "abc", ""}, {false, true, "nan", ""}, {false, true, QString(QChar(0xFF11)), ""},
+        {false, true, "-5", ""}, {false, true, "1e999", ""}, {false, false, "1", ""}, {false, true, "4", ""},
+        {false, true, " 2.5\t", "send 13 SRCSTFRQ  2.5GHZ"},
+        {true, true, "1e999", ""}, {true, true, "1e39", ""}, {true, false, "-20", ""}, {true, false, "5 ", "send 13 SRCSPPWR  5"},
+    };
+    for (const auto& c : cases) {
+        if (c.level && !w->Level_type[1]->isChecked())
+            w->Level_type[1]->click();
+        tb.clear_log();
+        QLineEdit* box = c.left ? w->left_x_axis : w->right_x_axis;
+        box->setText(c.typed);
+        emit box->returnPressed();
+        QCOMPARE(wire_traffic(tb), c.sent.isEmpty() ? QStringList() : QStringList({c.sent}));
+        QCOMPARE(w->left_x_axis->text(), QString(c.level ? "-10.000" : "2.000"));
+        QCOMPARE(w->right_x_axis->text(), QString(c.level ? "10.000" : "4.000"));
+        if (c.level)
+            continue;
+        // Zoom to Cursors with both cursors on the same rounded frequency: no range to send.
+        w->cur1_data->setText("C1: 0.000 dB @ 0.001GHz");
+        w->cur2_data->setText("C2: -1.000 dB @ 0.001GHz");
+        tb.prompts.clear();
+        w->Zoom_Between_Click();
+        QCOMPARE(tb.prompts.beeps(), 1);
+        QCOMPARE(wire_traffic(tb), c.sent.isEmpty() ? QStringList() : QStringList({c.sent}));
+        QCOMPARE(w->Freq_analog_start->text(), QString("2"));
+    }
     close_window(w);
 }
 
@@ -396,6 +444,32 @@ void SweepTest::a_meter_that_returns_nothing()
         QCOMPARE(trace_requests(tb), 1);
         QCOMPARE(tb.prompts.boxes(), QStringList({"There is was no graph data returned."}));
         QVERIFY(w->graph_trace == good && w->stop_requested);
+    }
+    close_window(w);
+}
+
+void SweepTest::calibration_after_a_failed_run_makes_all_its_passes()
+{
+    TestBench tb(TestBench::Link::Gpib);
+    QPointer<srcswp> w = open_window(tb);
+    analog_sweep(w, "1", "3");
+    // A Run Once that fails at its first or its second pass.
+    for (const int good_passes : {0, 1}) {
+        tb.clear_log();
+        tb.meter().silent = good_passes == 0;
+        tb.clock.on_yield = [&] {
+            if (trace_requests(tb) == 1 && w->data_valid)
+                tb.meter().silent = true;
+        };
+        w->data_valid = false;
+        w->menuRunOnce_Click();
+        tb.clock.on_yield = nullptr;
+        tb.meter().silent = false;
+        QCOMPARE(trace_requests(tb), good_passes + 1);
+        tb.clear_log();
+        w->do_calibration_Click();
+        QCOMPARE(trace_requests(tb), 3);
+        QVERIFY(w->cal.valid() && !w->run_once);
     }
     close_window(w);
 }

@@ -3,6 +3,7 @@
 #include "sweep/sweep_rules.h"
 
 #include <QtTest>
+#include <functional>
 
 using namespace sweep_rules;
 
@@ -11,6 +12,7 @@ class SweepRulesTest : public QObject {
 private slots:
     void generator_and_meter_programming_by_sweep_kind();
     void entry_boxes_send_only_what_they_may();
+    void set_ups_send_only_what_the_entry_rule_lets_out();
     void cursor_zoom_and_centring_rules_data();
     void cursor_zoom_and_centring_rules();
     void cursor_texts_and_their_values();
@@ -68,8 +70,12 @@ void SweepRulesTest::entry_boxes_send_only_what_they_may()
         {Box::AnalogTime, ".1", "SWT .1SEC"},  {Box::AnalogTime, "", ""},        {Box::CwFreq, "3", "CF1 3GH"},
         {Box::CwFreq, "abc", ""},              {Box::StepStart, "1", "F1 1GH"},  {Box::StepStop, "-1", ""},
         {Box::StepSteps, "0", ""},             {Box::StepSteps, "20", "SNS 20SPS"}, {Box::StepDwell, ".01", "SDT .01SEC"},
-        {Box::Level, "-5", "L1 -5DM"},         {Box::LevelDwell, "0", "PDT 0SEC"},
-        {Box::LevelStart, "-20", "L1 -20DM LSP"}, {Box::LevelSteps, "0", "PNS 0SPS"},
+        {Box::Level, "-5", "L1 -5DM"},         {Box::LevelDwell, "0", ""},       {Box::LevelDwell, "-5", ""},
+        {Box::LevelDwell, ".01", "PDT .01SEC"}, {Box::LevelSteps, "0", ""},     {Box::LevelSteps, "-5", ""},
+        {Box::LevelStart, "-20", "L1 -20DM LSP"}, {Box::LevelSteps, "20", "PNS 20SPS"},
+        // Blanks and tabs round a number are trimmed; the command carries the trimmed text.
+        {Box::AnalogStart, " 2", "F1 2GH"},    {Box::AnalogStop, "2 ", "F2 2GH"}, {Box::StepDwell, "0.5\t", "SDT 0.5SEC"},
+        {Box::StepStart, "1e-400", ""},
         {Box::LevelStop, "5", "L2 5DM  LSP"},
         // Half-typed or not a number at all: nothing from a change, whatever the box.
         {Box::Level, "", ""},                  {Box::Level, "1;*RST", ""},      {Box::LevelStop, "abc", ""},
@@ -84,7 +90,7 @@ void SweepRulesTest::entry_boxes_send_only_what_they_may()
     const struct {
         bool level;
         QString start, stop, range;  // range empty: none
-    } ranges[] = {{false, "2", "2", "SRCSTFRQ 2GHz;SRCSPFRQ 2GHz"}, {false, "5", "4", ""}, {false, "", "4", ""},
+    } ranges[] = {{false, "2", "2", ""}, {false, "5", "4", ""}, {false, "", "4", ""}, {false, " 2", "4 ", "SRCSTFRQ 2GHz;SRCSPFRQ 4GHz"},
                   {false, "2", "4;*RST", ""}, {false, "0", "4", ""}, {true, "-10", "-5", "SRCSTPWR -10; SRCSPPWR -5"},
                   {true, "-", "-10", ""}, {true, "-1", "-10", ""}};
     for (const auto& r : ranges) {
@@ -93,10 +99,51 @@ void SweepRulesTest::entry_boxes_send_only_what_they_may()
         (r.level ? f.level_stop : f.analog_stop) = r.stop;
         QCOMPARE(meter_range_command(f, r.level, r.level ? Cw : Analog).value_or(QString()), r.range);
     }
-    // A set-up sends an empty box as it stands, but never a box holding anything else.
-    SweepFields f;
-    f.level = "1;*RST";
-    QCOMPARE(generator_setup(f, Analog, false), QStringList({"RF0", "SF1 SWP\r\n", "SWTSEC", "F1 GH", "F2 GH", "RF0"}));
+}
+
+void SweepRulesTest::set_ups_send_only_what_the_entry_rule_lets_out()
+{
+    const QStringList level_meter{"SRCMOD POWER", "CFSRC A, FREQ; CFSRC B, FREQ", "CFFRQ A,2.0GHZ", "CFFRQ B,2.0GHZ"};
+    const QStringList freq_meter{"SRCMOD FREQ", "CFSRC A, VGHZ; CFSRC B, VGHZ"};
+    const struct {
+        const char* name;
+        std::function<void(SweepFields&)> typed;
+        int kind;
+        bool at_load;
+        QStringList generator;
+        QStringList meter;
+    } cases[] = {
+        {"empty start level", [](SweepFields& f) { f.level_start = ""; }, Cw, false,
+         {"RF0", "CF1\r\n", "F1 2.0GH", "PDT 0.002SEC", "L2 10.00DM", "PNS 50SPS LSP", "RF0"}, level_meter},
+        {"levels out of order", [](SweepFields& f) { f.level_start = "20"; f.level_stop = "10"; }, Cw, false,
+         {"RF0", "CF1\r\n", "F1 2.0GH", "PDT 0.002SEC", "RF0 L1 20DM", "L2 10DM", "PNS 50SPS LSP", "RF0"}, level_meter},
+        {"level sweep steps and dwell not above 0", [](SweepFields& f) { f.level_steps = "0"; f.level_dwell = "-5"; }, Cw,
+         false, {"RF0", "CF1\r\n", "F1 2.0GH", "RF0 L1 -10.00DM", "L2 10.00DM", "RF0"},
+         level_meter + QStringList{"SRCSTPWR -10.00; SRCSPPWR 10.00"}},
+        {"CW frequency below 0", [](SweepFields& f) { f.cw_freq = "-5"; }, Cw, false,
+         {"RF0", "CF1\r\n", "PDT 0.002SEC", "RF0 L1 -10.00DM", "L2 10.00DM", "PNS 50SPS LSP", "RF0"},
+         {"SRCMOD POWER", "CFSRC A, FREQ; CFSRC B, FREQ", "SRCSTPWR -10.00; SRCSPPWR 10.00"}},
+        {"analog start below 0", [](SweepFields& f) { f.analog_start = "-5"; f.analog_stop = "4"; f.analog_time = ".1"; },
+         Analog, false, {"RF0", "SF1 SWP\r\n", "SWT.1SEC", "F2 4GH", "L1 0.00DM", "RF0"}, freq_meter},
+        {"analog start 0, empty time", [](SweepFields& f) { f.analog_start = "0"; f.analog_stop = "4"; }, Analog, false,
+         {"RF0", "SF1 SWP\r\n", "F2 4GH", "L1 0.00DM", "RF0"}, freq_meter},
+        {"step start 1e-400, level no number", [](SweepFields& f) { f.step_start = "1e-400"; f.step_stop = "2"; f.level = "1;*RST"; },
+         Step, false, {"RF0", "SF1 SSP\r\n", "F2 2GH", "RF0"}, freq_meter},
+        {"blanks round the step boxes", [](SweepFields& f) {
+             f.step_start = " 1"; f.step_stop = "2 "; f.step_steps = "\t10"; f.step_dwell = "0.5\t"; }, Step, false,
+         {"RF0", "SF1 SSP\r\n", "SNS 10SPS", "SDT 0.5SEC", "F1 1GH", "F2 2GH", "L1 0.00DM", "RF0"},
+         freq_meter + QStringList{"SRCSTFRQ 1GHz;SRCSPFRQ 2GHz"}},
+        {"the window's load: empty boxes as they stand", [](SweepFields&) {}, Analog, true,
+         {"RF0", "SF1 SWP\r\n", "SWTSEC", "F1 GH", "F2 GH", "L1 0.00DM", "RF0"},
+         freq_meter + QStringList{"SRCSTFRQ GHz;SRCSPFRQ GHz"}},
+        {"empty boxes after the load", [](SweepFields&) {}, Analog, false, {"RF0", "SF1 SWP\r\n", "L1 0.00DM", "RF0"}, freq_meter},
+    };
+    for (const auto& c : cases) {
+        SweepFields f;
+        c.typed(f);
+        QVERIFY2(generator_setup(f, c.kind, false, c.at_load) == c.generator, c.name);
+        QVERIFY2(meter_sweep_commands(f, c.kind == Cw, c.kind, c.at_load) == c.meter, c.name);
+    }
 }
 
 void SweepRulesTest::cursor_zoom_and_centring_rules_data()

@@ -1,9 +1,9 @@
 #include "sweep/amp_rules.h"
 
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
 #include <cmath>
-#include <limits>
 
 namespace amp_rules {
 
@@ -34,8 +34,6 @@ QString compression_text(const std::optional<double>& dbm)
 
 namespace {
 
-bool fits_single(double v) { return std::isfinite(v) && std::abs(v) <= double(std::numeric_limits<float>::max()); }
-
 const Refusal kStartRefusal{QStringLiteral("Please enter a start frequency greater than 0."), QStringLiteral("Start frequency")};
 const Refusal kStopRefusal{QStringLiteral("Please enter a stop frequency greater than 0."), QStringLiteral("Stop frequency")};
 
@@ -51,6 +49,7 @@ std::optional<Measured> measure(const float* trace, double left, double right)
     // What a run keeps is the value shown.
     const double gain_kept = numtext::val(m.gain_text);
     const double comp_kept = comp ? numtext::val(m.compression_text) : kNoCompression;
+    using entry::fits_single;
     if (!fits_single(gain) || !fits_single(gain_kept) || (comp && (!fits_single(*comp) || !fits_single(comp_kept))))
         return std::nullopt;
     m.gain = float(gain_kept);
@@ -58,33 +57,41 @@ std::optional<Measured> measure(const float* trace, double left, double right)
     return m;
 }
 
-std::optional<Refusal> start_refusal(const QString& start)
+Plan single_plan(const QString& start_text)
 {
-    if (numtext::is_well_formed_number(start) && numtext::val(start) > 0)
-        return std::nullopt;
-    return kStartRefusal;
+    Plan plan;
+    if (const auto start = entry::sendable(start_text, entry::kAboveZero)) {
+        plan.start = start->text;
+        plan.frequencies.push_back(start->value);
+    } else {
+        plan.refusal = kStartRefusal;
+    }
+    return plan;
 }
 
 Plan frequency_plan(const QString& start_text, const QString& stop_text, const QString& step_text)
 {
     Plan plan;
-    // A box's text reaches the instruments as it stands: anything but a number is refused first.
-    if (!numtext::is_well_formed_number(start_text)) {
+    // Anything but a number is refused first; a start at or below 0 only after the span's own checks.
+    const auto start_number = entry::sendable(start_text);
+    if (!start_number) {
         plan.refusal = kStartRefusal;
         return plan;
     }
-    if (!numtext::is_well_formed_number(stop_text)) {
+    const auto stop_number = entry::sendable(stop_text);
+    if (!stop_number) {
         plan.refusal = kStopRefusal;
         return plan;
     }
-    const double start = numtext::val(start_text);
-    const double stop = numtext::val(stop_text);
-    const double step = numtext::val(step_text);
-    if (!numtext::is_well_formed_number(step_text) || !(step > 0)) {
+    const auto step_number = entry::sendable(step_text, entry::kAboveZero);
+    if (!step_number) {
         plan.refusal = Refusal{QStringLiteral("Please enter a frequency step greater than 0."),
                                QStringLiteral("Frequency step")};
         return plan;
     }
+    const double start = start_number->value;
+    const double stop = stop_number->value;
+    const double step = step_number->value;
     if (stop < start) {
         plan.refusal = Refusal{QStringLiteral("Please change starting frequency"), QStringLiteral("Start frequency too high")};
         return plan;
@@ -94,11 +101,12 @@ Plan frequency_plan(const QString& start_text, const QString& stop_text, const Q
                                QStringLiteral("Too many frequency points")};
         return plan;
     }
-    // After the span's own checks; a stop not above 0 is refused with it, as stop >= start here.
-    if (!(start > 0)) {
+    // A stop not above 0 is refused with the start, as stop >= start here.
+    if (!entry::sendable(start_text, entry::kAboveZero)) {
         plan.refusal = kStartRefusal;
         return plan;
     }
+    plan.start = start_number->text;
     // Each frequency from its index, with room for the rounding of the span's quotient, so the last one
     // is never lost.
     const long long last = std::llround(std::floor((stop - start) / step + 1e-9));

@@ -40,13 +40,15 @@ struct Refusal {
     QString title;
 };
 struct Plan {
+    QString start;  // the start box's text as the commands carry it: trimmed
     std::vector<double> frequencies;
     std::optional<Refusal> refusal;
 };
-// Only well-formed numbers go on: a start or stop that is none, or a start at or below 0, is refused.
+// Only what the entry rule lets out goes on: a start or stop that is no finite number, or a start not
+// above 0, is refused.
 Plan frequency_plan(const QString& start, const QString& stop, const QString& step);
-// The refusal of the start box of a single-frequency test: none for a well-formed number above 0.
-std::optional<Refusal> start_refusal(const QString& start);
+// A single-frequency test of the start box alone: that frequency, or the start's refusal.
+Plan single_plan(const QString& start);
 
 // "F1 .05 GH", "CFFRQ A, .05GHZ" style commands of one frequency of a run.
 QString generator_frequency_command(double ghz);

@@ -67,10 +67,11 @@ public:
     void extract_graph_data(long count);
 
     // Generator and meter sweep set-up.
-    void setup_synth_sweep();
-    void update_sorvane();
+    // at_load: the window's own set-up, which sends its empty sweep boxes as they stand.
+    void setup_synth_sweep(bool at_load = false);
+    void update_sorvane(bool at_load = false);
     void Level_type_Click(int index);
-    void Sweep_Type_Click(int index);
+    void Sweep_Type_Click(int index, bool at_load = false);
     void RF_Output_Check_Click();
     void seq_sync_check_Click();
     void box_changed(sweep_rules::Box box, QLineEdit* edit);
@@ -284,10 +285,11 @@ private:
     sweep_rules::SweepFields fields() const;
     // One pass of the run loop; false when the loop is to end.
     bool run_pass(int& run_once_count);
-    // A typed end of the y axis entered: the scale takes it when accepted, else the box shows the end in
-    // force again.
-    void enter_y_end(bool accepted, float value, float& end, QLineEdit* box, const QLabel* in_force);
-    // A typed end of the x axis entered: the meter's axis, the sweep's end and the axis boxes take it.
+    // A typed end of the y axis entered: the scale takes the value when there is one, else the box shows
+    // the end in force again.
+    void enter_y_end(std::optional<float> value, float& end, QLineEdit* box, const QLabel* in_force);
+    // A typed end of the x axis entered: the meter's axis and the sweep's end take it when the rule lets
+    // it out; the axis boxes are rewritten either way.
     void enter_x_end(bool start, const QLineEdit* box);
     // Places a label drawn on the graph at graph units (x, y).
     void place_on_graph(QLabel* label, double x, double y);
@@ -303,5 +305,7 @@ private:
     QWidget* form_ = nullptr;
     QPointer<PleaseWait> please_wait_;
     bool run_active_ = false;
+    // The last run ended at a failed pass, its box shown.
+    bool run_failed_ = false;
     bool in_resize_ = false;
 };

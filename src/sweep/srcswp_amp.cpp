@@ -148,8 +148,9 @@ std::optional<Measured> srcswp::do_amp_test()
     const int before = traces_decoded;
     run_once = true;
     run_sweep();
-    // Only a trace decoded by this acquisition counts: never the previous frequency's.
-    if (!data_valid || traces_decoded == before)
+    // Only a trace decoded by this acquisition counts, never the previous frequency's, and only when
+    // every pass went through: a failed pass has shown its box and ends the test here.
+    if (run_failed_ || !data_valid || traces_decoded == before)
         return std::nullopt;
     const auto m = measure(graph_trace.data(), numtext::val(left_x_axis->text()), numtext::val(right_x_axis->text()));
     if (!m) {
@@ -192,16 +193,10 @@ void srcswp::Run_amp_test_Click()
         return;
     }
     const bool range = Amp_Freq_Sweep_Check->isChecked();
-    Plan plan;
-    std::optional<Refusal> refusal;
-    if (range) {
-        plan = frequency_plan(Amp_Freq_Start->text(), Amp_Freq_Stop->text(), Amp_Freq_Step->text());
-        refusal = plan.refusal;
-    } else {
-        refusal = start_refusal(Amp_Freq_Start->text());
-    }
-    if (refusal) {
-        prompts().message_box(refusal->text, Prompts::Buttons::Ok, Prompts::Icon::None, refusal->title);
+    const Plan plan = range ? frequency_plan(Amp_Freq_Start->text(), Amp_Freq_Stop->text(), Amp_Freq_Step->text())
+                            : single_plan(Amp_Freq_Start->text());
+    if (plan.refusal) {
+        prompts().message_box(plan.refusal->text, Prompts::Buttons::Ok, Prompts::Icon::None, plan.refusal->title);
         return;
     }
     enter_busy();
@@ -221,17 +216,17 @@ void srcswp::Run_amp_test_Click()
         meter(c);
     meter(QStringLiteral("CHCFG 1, B/A"));
     meter(QStringLiteral("CFUSEL A, 0; CFUSEL B, 0; CFSRC A, FREQ; CFSRC B, FREQ"));
-    meter(QStringLiteral("CFFRQ A,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
-    meter(QStringLiteral("CFFRQ B,") + Amp_Freq_Start->text() + QStringLiteral("GHZ"));
-    const bool tuned = generator(QStringLiteral("F1 ") + Amp_Freq_Start->text() + QStringLiteral(" GH"));
+    meter(QStringLiteral("CFFRQ A,") + plan.start + QStringLiteral("GHZ"));
+    meter(QStringLiteral("CFFRQ B,") + plan.start + QStringLiteral("GHZ"));
+    const bool tuned = generator(QStringLiteral("F1 ") + plan.start + QStringLiteral(" GH"));
     ProgressBar->setRange(0, std::max(1, int(plan.frequencies.size()) - 1));
     ProgressBar->setValue(0);
     if (!range) {
         if (tuned && do_amp_test())
-            Amp_test_at_Freq->setText(Amp_Freq_Start->text());
+            Amp_test_at_Freq->setText(plan.start);
     } else if (tuned) {
         amp_results.clear();
-        Amp_Freq_Start_label->setText(Amp_Freq_Start->text());
+        Amp_Freq_Start_label->setText(plan.start);
         int done = 0;
         for (const double f : plan.frequencies) {
             if (!generator(generator_frequency_command(f)))

@@ -171,22 +171,20 @@ void srcswp::top_y_axis_KeyPress(int key_code)
     if (key_code != kEnter)
         return;
     const Hourglass hourglass;
-    const double t = numtext::val(top_y_axis->text());
-    enter_y_end(accept_y_top(t, y_bottom), float(t), y_top, top_y_axis, y_top_label);
+    enter_y_end(y_axis_entry(true, top_y_axis->text(), y_bottom), y_top, top_y_axis, y_top_label);
 }
 
 void srcswp::bottom_y_axis_KeyPress(int key_code)
 {
     if (key_code != kEnter)
         return;
-    const double b = numtext::val(bottom_y_axis->text());
-    enter_y_end(accept_y_bottom(b, y_top), float(b), y_bottom, bottom_y_axis, y_bottom_label);
+    enter_y_end(y_axis_entry(false, bottom_y_axis->text(), y_top), y_bottom, bottom_y_axis, y_bottom_label);
 }
 
-void srcswp::enter_y_end(bool accepted, float value, float& end, QLineEdit* box, const QLabel* in_force)
+void srcswp::enter_y_end(std::optional<float> value, float& end, QLineEdit* box, const QLabel* in_force)
 {
-    if (accepted) {
-        end = value;
+    if (value) {
+        end = *value;
         update_y_axis();
         write_y_axis(y_top, y_bottom);
         draw_graph();
@@ -211,12 +209,17 @@ void srcswp::right_x_axis_KeyPress(int key_code)
 void srcswp::enter_x_end(bool start, const QLineEdit* box)
 {
     const Hourglass hourglass;
-    const float v = float(numtext::val(box->text()));
-    send_meter(x_axis_command(level_sweep == 1, start, v), x_axis_label(level_sweep == 1, start));
-    if (level_sweep == 1)
-        (start ? sweep_start_level : sweep_stop_level) = v;
-    else
-        (start ? sweep_start_freq : sweep_stop_freq) = v;
+    const bool level = level_sweep == 1;
+    const double other = level ? double(start ? sweep_stop_level : sweep_start_level)
+                               : (start ? sweep_stop_freq : sweep_start_freq);
+    // A refused end sends nothing; the boxes show the axis the instruments have again.
+    if (const auto v = x_axis_entry(level, start, box->text(), other)) {
+        send_meter(x_axis_command(level, start, *v), x_axis_label(level, start));
+        if (level)
+            (start ? sweep_start_level : sweep_stop_level) = *v;
+        else
+            (start ? sweep_start_freq : sweep_stop_freq) = *v;
+    }
     update_screen_x_axis();
 }
 

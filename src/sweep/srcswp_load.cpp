@@ -103,7 +103,7 @@ void srcswp::Form_Load()
         load_step([&] { single_channel = module1::is_single_channel_meter(gs.gpib_board, gs.meter_address); });
         if (gs.maker_synth) {
             Sweep_Type[0]->setChecked(true);
-            Sweep_Type_Click(0);
+            Sweep_Type_Click(0, true);
         }
         reply_buffer = vbib32::fixed_buffer(kReplyBufferSize);
         write_y_axis(y_top, y_bottom);
@@ -144,8 +144,7 @@ void srcswp::Form_Load()
     }
     Chan_Config_combo_Click();
     // 16.
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     Timer1->setInterval(10);
     Timer1->start();
 }
@@ -154,8 +153,7 @@ void srcswp::Form_Unload()
 {
     const Globals& gs = g();
     Timer1->stop();
-    if (please_wait_)
-        please_wait_->deleteLater();
+    PleaseWait::dismiss(please_wait_);
     {
         const Hourglass hourglass;
         stop_requested = true;

@@ -34,6 +34,7 @@ void srcswp::start_run()
     run_active_ = true;
     QString error;
     int app_error = 0;
+    bool failed = false;
     try {
         // 2, 3.
         do_calibration->setEnabled(false);
@@ -44,14 +45,22 @@ void srcswp::start_run()
         int run_once_count = kRunOncePasses - 1;
         // 4.
         while (!stop_requested && gs.test_running) {
-            if (!run_pass(run_once_count))
+            if (!run_pass(run_once_count)) {
+                failed = true;
                 break;
+            }
         }
     } catch (const AppError& e) {
         app_error = e.number();
+        failed = true;
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
+        failed = true;
     }
+    // However the run ended, the next starts afresh: a Run Once that failed or was stopped must not cut
+    // the next run short.
+    run_once = false;
+    run_failed_ = failed;
     // 5.
     if (cal.capturing()) {
         cal.end_capture();

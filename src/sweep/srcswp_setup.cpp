@@ -21,17 +21,17 @@ using namespace srcswp_shared;
 
 // ============================================================================================== sweep set-up
 
-void srcswp::setup_synth_sweep()
+void srcswp::setup_synth_sweep(bool at_load)
 {
     {
         const Hourglass hourglass;
         clk().yield();
         if (g().maker_synth) {
-            const QStringList commands = generator_setup(fields(), sweep_type, RF_Output_Check->isChecked());
+            const QStringList commands = generator_setup(fields(), sweep_type, RF_Output_Check->isChecked(), at_load);
             for (int i = 0; i < commands.size(); ++i)
                 send_generator(commands[i], i == 1 ? QStringLiteral("Setup synth freq swp") : QString());
         }
-        update_sorvane();
+        update_sorvane(at_load);
         update_screen_x_axis();
         data_valid = false;
         minmax_restart = true;
@@ -42,9 +42,9 @@ void srcswp::setup_synth_sweep()
     clk().yield();
 }
 
-void srcswp::update_sorvane()
+void srcswp::update_sorvane(bool at_load)
 {
-    for (const QString& c : meter_sweep_commands(fields(), level_sweep == 1, sweep_type))
+    for (const QString& c : meter_sweep_commands(fields(), level_sweep == 1, sweep_type, at_load))
         send_meter(c);
 }
 
@@ -71,12 +71,12 @@ void srcswp::Level_type_Click(int index)
     setup_synth_sweep();
 }
 
-void srcswp::Sweep_Type_Click(int index)
+void srcswp::Sweep_Type_Click(int index, bool at_load)
 {
     sweep_type = index;
     Freq_Setup_frame->setCurrentIndex(index);
     if (Level_type[0]->isChecked())
-        setup_synth_sweep();
+        setup_synth_sweep(at_load);
 }
 
 void srcswp::RF_Output_Check_Click()
@@ -132,12 +132,12 @@ void srcswp::box_changed(Box box, QLineEdit* edit)
 bool srcswp::write_sweep_range(double start, double stop)
 {
     // A range the boxes would not send stays out of them, so the instruments and the axis stay in step.
-    if (!range_fits(start, stop, level_sweep == 0)) {
+    const auto texts = range_texts(start, stop, level_sweep == 0);
+    if (!texts) {
         prompts().beep();
         return false;
     }
-    const QString a = numtext::cstr_double(start);
-    const QString b = numtext::cstr_double(stop);
+    const auto& [a, b] = *texts;
     if (level_sweep == 1) {
         Level_sweep_start->setText(a);
         level_sweep_stop->setText(b);

@@ -4,92 +4,107 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 namespace sweep_rules {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-// A box's text may go out in a set-up: as the user left it when it is a number or empty.
-bool sendable(const QString& text) { return text.isEmpty() || numtext::is_well_formed_number(text); }
-
-// Appends the command unless one of the box texts it carries may not go out.
-void add(QStringList& out, const QString& command, std::initializer_list<const QString*> texts)
+// A box's text as its command carries it: trimmed, when the entry rule lets it out; at the window's load
+// an empty box as it stands.
+std::optional<QString> carried(const QString& text, const entry::Limits& limits, bool at_load)
 {
-    for (const QString* t : texts)
-        if (!sendable(*t))
-            return;
-    out << command;
+    if (at_load && text.isEmpty())
+        return text;
+    if (const auto n = entry::sendable(text, limits))
+        return n->text;
+    return std::nullopt;
+}
+
+// Appends prefix + the carried text + suffix, unless the box is refused.
+void add(QStringList& out, const char* prefix, const QString& text, const char* suffix, const entry::Limits& limits,
+         bool at_load)
+{
+    if (const auto t = carried(text, limits, at_load))
+        out << QLatin1String(prefix) + *t + QLatin1String(suffix);
+}
+
+// The meter's range command of the sweep in use, both ends carried, the start below the stop.
+std::optional<QString> range_command(const SweepFields& f, bool level_sweep, int sweep_type, bool at_load)
+{
+    // A level sweep has its range at a CW frequency only; a CW frequency sweep has none.
+    if (level_sweep ? sweep_type != Cw : sweep_type == Cw)
+        return std::nullopt;
+    const QString& start = level_sweep ? f.level_start : sweep_type == Step ? f.step_start : f.analog_start;
+    const QString& stop = level_sweep ? f.level_stop : sweep_type == Step ? f.step_stop : f.analog_stop;
+    QString a, b;
+    if (!(at_load && start.isEmpty() && stop.isEmpty())) {
+        const auto r = entry::sendable_range(start, stop, level_sweep ? kLevel : entry::kAboveZero);
+        if (!r)
+            return std::nullopt;
+        a = r->start.text;
+        b = r->stop.text;
+    }
+    if (level_sweep)
+        return QStringLiteral("SRCSTPWR ") + a + QStringLiteral("; SRCSPPWR ") + b;
+    return QStringLiteral("SRCSTFRQ ") + a + QStringLiteral("GHz;SRCSPFRQ ") + b + QStringLiteral("GHz");
 }
 }  // namespace
 
-QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on)
+QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on, bool at_load)
 {
+    const entry::Limits& above_zero = entry::kAboveZero;
     QStringList out{QStringLiteral("RF0")};
     switch (sweep_type) {
     case Step:
         out << QStringLiteral("SF1 SSP") + kCrLf;
-        add(out, QStringLiteral("SNS ") + f.step_steps + QStringLiteral("SPS"), {&f.step_steps});
-        add(out, QStringLiteral("SDT ") + f.step_dwell + QStringLiteral("SEC"), {&f.step_dwell});
-        add(out, QStringLiteral("F1 ") + f.step_start + QStringLiteral("GH"), {&f.step_start});
-        add(out, QStringLiteral("F2 ") + f.step_stop + QStringLiteral("GH"), {&f.step_stop});
-        add(out, QStringLiteral("L1 ") + f.level + QStringLiteral("DM"), {&f.level});
+        add(out, "SNS ", f.step_steps, "SPS", above_zero, at_load);
+        add(out, "SDT ", f.step_dwell, "SEC", above_zero, at_load);
+        add(out, "F1 ", f.step_start, "GH", above_zero, at_load);
+        add(out, "F2 ", f.step_stop, "GH", above_zero, at_load);
+        add(out, "L1 ", f.level, "DM", kLevel, at_load);
         break;
     case Cw:
         out << QStringLiteral("CF1") + kCrLf;
-        add(out, QStringLiteral("F1 ") + f.cw_freq + QStringLiteral("GH"), {&f.cw_freq});
-        add(out, QStringLiteral("PDT ") + f.level_dwell + QStringLiteral("SEC"), {&f.level_dwell});
-        add(out, QStringLiteral("RF0 L1 ") + f.level_start + QStringLiteral("DM"), {&f.level_start});
-        add(out, QStringLiteral("L2 ") + f.level_stop + QStringLiteral("DM"), {&f.level_stop});
-        add(out, QStringLiteral("PNS ") + f.level_steps + QStringLiteral("SPS LSP"), {&f.level_steps});
+        add(out, "F1 ", f.cw_freq, "GH", above_zero, at_load);
+        add(out, "PDT ", f.level_dwell, "SEC", above_zero, at_load);
+        add(out, "RF0 L1 ", f.level_start, "DM", kLevel, at_load);
+        add(out, "L2 ", f.level_stop, "DM", kLevel, at_load);
+        add(out, "PNS ", f.level_steps, "SPS LSP", above_zero, at_load);
         break;
     default:
         out << QStringLiteral("SF1 SWP") + kCrLf;
-        add(out, QStringLiteral("SWT") + f.analog_time + QStringLiteral("SEC"), {&f.analog_time});
-        add(out, QStringLiteral("F1 ") + f.analog_start + QStringLiteral("GH"), {&f.analog_start});
-        add(out, QStringLiteral("F2 ") + f.analog_stop + QStringLiteral("GH"), {&f.analog_stop});
-        add(out, QStringLiteral("L1 ") + f.level + QStringLiteral("DM"), {&f.level});
+        add(out, "SWT", f.analog_time, "SEC", above_zero, at_load);
+        add(out, "F1 ", f.analog_start, "GH", above_zero, at_load);
+        add(out, "F2 ", f.analog_stop, "GH", above_zero, at_load);
+        add(out, "L1 ", f.level, "DM", kLevel, at_load);
         break;
     }
     out << (rf_on ? QStringLiteral("RF1") : QStringLiteral("RF0"));
     return out;
 }
 
-QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type)
+QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type, bool at_load)
 {
+    QStringList out;
     if (level_sweep) {
-        QStringList out{QStringLiteral("SRCMOD POWER")};
+        out << QStringLiteral("SRCMOD POWER");
         if (sweep_type == Cw) {
             out << QStringLiteral("CFSRC A, FREQ; CFSRC B, FREQ");
-            add(out, QStringLiteral("CFFRQ A,") + f.cw_freq + QStringLiteral("GHZ"), {&f.cw_freq});
-            add(out, QStringLiteral("CFFRQ B,") + f.cw_freq + QStringLiteral("GHZ"), {&f.cw_freq});
-            add(out, QStringLiteral("SRCSTPWR ") + f.level_start + QStringLiteral("; SRCSPPWR ") + f.level_stop,
-                {&f.level_start, &f.level_stop});
+            add(out, "CFFRQ A,", f.cw_freq, "GHZ", entry::kAboveZero, at_load);
+            add(out, "CFFRQ B,", f.cw_freq, "GHZ", entry::kAboveZero, at_load);
         }
-        return out;
+    } else {
+        out << QStringLiteral("SRCMOD FREQ") << QStringLiteral("CFSRC A, VGHZ; CFSRC B, VGHZ");
     }
-    QStringList out{QStringLiteral("SRCMOD FREQ"), QStringLiteral("CFSRC A, VGHZ; CFSRC B, VGHZ")};
-    if (sweep_type == Analog || sweep_type == Step) {
-        const QString& start = sweep_type == Step ? f.step_start : f.analog_start;
-        const QString& stop = sweep_type == Step ? f.step_stop : f.analog_stop;
-        add(out, QStringLiteral("SRCSTFRQ ") + start + QStringLiteral("GHz;SRCSPFRQ ") + stop + QStringLiteral("GHz"),
-            {&start, &stop});
-    }
+    if (const auto range = range_command(f, level_sweep, sweep_type, at_load))
+        out << *range;
     return out;
 }
 
 std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type)
 {
-    if (!level_sweep && sweep_type == Cw)
-        return std::nullopt;
-    const QString& start = level_sweep ? f.level_start : sweep_type == Step ? f.step_start : f.analog_start;
-    const QString& stop = level_sweep ? f.level_stop : sweep_type == Step ? f.step_stop : f.analog_stop;
-    // Half-typed ends, or a start past the stop for a moment while the other end is typed, stay here.
-    if (!numtext::is_well_formed_number(start) || !numtext::is_well_formed_number(stop) ||
-        !range_fits(numtext::val(start), numtext::val(stop), !level_sweep))
-        return std::nullopt;
-    return meter_sweep_commands(f, level_sweep, sweep_type).last();
+    return range_command(f, level_sweep, sweep_type, false);
 }
 
 std::optional<QString> box_command(Box box, const QString& text)
@@ -97,18 +112,19 @@ std::optional<QString> box_command(Box box, const QString& text)
     struct Rule {
         const char* prefix;
         const char* suffix;
-        bool positive_only;
+        bool above_zero;
     };
     static const Rule rules[] = {
         {"F1 ", "GH", true},    {"F2 ", "GH", true},   {"SWT ", "SEC", true}, {"CF1 ", "GH", true},
         {"F1 ", "GH", true},    {"F2 ", "GH", true},   {"SNS ", "SPS", true}, {"SDT ", "SEC", true},
-        {"L1 ", "DM", false},   {"PDT ", "SEC", false}, {"L1 ", "DM LSP", false}, {"PNS ", "SPS", false},
+        {"L1 ", "DM", false},   {"PDT ", "SEC", true}, {"L1 ", "DM LSP", false}, {"PNS ", "SPS", true},
         {"L2 ", "DM  LSP", false},
     };
     const Rule& r = rules[int(box)];
-    if (!numtext::is_well_formed_number(text) || (r.positive_only && !(numtext::val(text) > 0)))
+    const auto n = entry::sendable(text, r.above_zero ? entry::kAboveZero : kLevel);
+    if (!n)
         return std::nullopt;
-    return QLatin1String(r.prefix) + text + QLatin1String(r.suffix);
+    return QLatin1String(r.prefix) + n->text + QLatin1String(r.suffix);
 }
 
 QString gate_delay_command(float seconds) { return QStringLiteral("GTDLY ") + numtext::str_single(seconds); }
@@ -139,9 +155,29 @@ QString x_axis_label(bool level_sweep, bool left)
     return left ? QStringLiteral("LH X freq update") : QStringLiteral("RH X freq update");
 }
 
+std::optional<float> x_axis_entry(bool level_sweep, bool left, const QString& text, double other_end)
+{
+    const entry::Limits& limits = level_sweep ? kLevel : entry::kAboveZero;
+    const auto n = entry::sendable(text, limits);
+    if (!n || !entry::fits_single(n->value, limits))
+        return std::nullopt;
+    const float v = float(n->value);
+    if (left ? !(v < other_end) : !(other_end < v))
+        return std::nullopt;
+    return v;
+}
+
 bool accept_y_bottom(double v, double top) { return v > -80 && v < top; }
 
 bool accept_y_top(double v, double bottom) { return v > bottom && v < 30; }
+
+std::optional<float> y_axis_entry(bool top, const QString& text, double other_end)
+{
+    const auto n = entry::sendable(text);
+    if (!n || !(top ? accept_y_top(n->value, other_end) : accept_y_bottom(n->value, other_end)))
+        return std::nullopt;
+    return float(n->value);
+}
 
 double cursor_x(int index, double left, double right, double start) { return index * ((right - left) / kPoints) + start; }
 
@@ -182,9 +218,13 @@ std::pair<double, double> centre_on(double left, double right, double centre, bo
     return {start, centre + half};
 }
 
-bool range_fits(double start, double stop, bool frequency_sweep)
+std::optional<std::pair<QString, QString>> range_texts(double start, double stop, bool frequency_sweep)
 {
-    return std::isfinite(start) && std::isfinite(stop) && start <= stop && (!frequency_sweep || start > 0);
+    const auto r = entry::sendable_range(numtext::cstr_double(start), numtext::cstr_double(stop),
+                                         frequency_sweep ? entry::kAboveZero : kLevel);
+    if (!r)
+        return std::nullopt;
+    return std::make_pair(r->start.text, r->stop.text);
 }
 
 int turning_point(const float* points, int index, bool to_right)

@@ -1,5 +1,6 @@
 #pragma once
 #include "frame/trace_block.h"
+#include "util/entry_rule.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -38,16 +39,20 @@ struct SweepFields {
     QString cw_freq = QStringLiteral("2.0");
 };
 
+// The generator's level: neither the generator nor the program states a range, so any finite level.
+inline constexpr entry::Limits kLevel{};
+
 // The generator's programming for a sweep kind: "RF0", the branch's commands (the first of which is
-// status-checked), and the RF output as the box says. A box's text goes out as it stands when it is
-// empty or a well-formed number; a command whose box holds anything else is left out.
-QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on);
-// The meter's source-sweep mode and range, on the same terms.
-QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type);
+// status-checked), and the RF output as the box says. A command goes out only when its box passes the
+// entry rule (frequencies, steps, dwell and sweep time above 0, levels within kLevel), carrying the
+// trimmed text; one whose box is refused is left out. At the window's load an empty box goes out as it
+// stands, as the set-up of the empty sweep boxes always has.
+QStringList generator_setup(const SweepFields& f, int sweep_type, bool rf_on, bool at_load = false);
+// The meter's source-sweep mode and range, on the same terms; the range only with its start below its stop.
+QStringList meter_sweep_commands(const SweepFields& f, bool level_sweep, int sweep_type, bool at_load = false);
 
 // The meter's range alone, for a change of a start or stop box of the sweep in use: only while both
-// ends are well-formed numbers, frequencies above 0, and the start is not above the stop; none in a CW
-// frequency sweep.
+// ends pass the entry rule and the start is below the stop; none in a CW frequency sweep.
 std::optional<QString> meter_range_command(const SweepFields& f, bool level_sweep, int sweep_type);
 
 // A box of the "Sweeper" tab whose every change programs the generator.
@@ -55,8 +60,8 @@ enum class Box {
     AnalogStart, AnalogStop, AnalogTime, CwFreq, StepStart, StepStop, StepSteps, StepDwell,
     Level, LevelDwell, LevelStart, LevelSteps, LevelStop
 };
-// The command a change of the box's text sends, or none: only a well-formed number goes out, and from
-// the frequency, time and step boxes only a value above 0.
+// The command a change of the box's text sends, with the trimmed text, or none: only what the entry rule
+// lets out goes, and from the frequency, time, step and dwell boxes only a value above 0.
 std::optional<QString> box_command(Box box, const QString& text);
 
 // Gate commands: "GTDLY " / "GTGW " and the value in the Str form.
@@ -69,10 +74,16 @@ int averaging_count(const QString& item);
 // The x-axis boxes' commands on Enter.
 QString x_axis_command(bool level_sweep, bool left, float v);
 QString x_axis_label(bool level_sweep, bool left);
+// The value a typed end of the x axis sends on Enter, or none: a text the entry rule lets out (a
+// frequency above 0) that a single holds, the start below the other end and the stop above it.
+std::optional<float> x_axis_entry(bool level_sweep, bool left, const QString& text, double other_end);
 
 // Y-axis entry limits (both strict): -80 < bottom < top, bottom < top < 30.
 bool accept_y_bottom(double v, double top);
 bool accept_y_top(double v, double bottom);
+// The value a typed end of the y axis gives the scale, or none: a text the entry rule lets out, within
+// the limits above.
+std::optional<float> y_axis_entry(bool top, const QString& text, double other_end);
 
 // The x value of a cursor: index x (right - left) / 200 + start.
 double cursor_x(int index, double left, double right, double start);
@@ -95,9 +106,10 @@ std::pair<double, double> zoom_out(double left, double right, bool frequency_swe
 std::pair<double, double> zoom_between(double x1, double x2);
 // "Center on": the same span around the centre; a frequency start is raised as by zoom_out.
 std::pair<double, double> centre_on(double left, double right, double centre, bool frequency_sweep);
-// A range the commands may write into the sweep boxes: the boxes would send both ends (a frequency
-// start above 0) and the start is not above the stop. Anything else is refused with a beep.
-bool range_fits(double start, double stop, bool frequency_sweep);
+// The texts a zoom or centring writes into the sweep boxes, start and stop in the general form; none,
+// to be refused with a beep, unless the boxes would send them as a range (a frequency start above 0, the
+// start below the stop as written).
+std::optional<std::pair<QString, QString>> range_texts(double start, double stop, bool frequency_sweep);
 // Cursor to the next turning point, to the right or to the left; the index stays when there is none.
 int turning_point(const float* points, int index, bool to_right);
 // A dragged cursor's index for pointer x: CInt(x), within 1..199.
