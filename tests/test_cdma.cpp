@@ -96,6 +96,8 @@ private slots:
     void peak_hold_menus_and_the_clock();
     void failures_end_the_run_and_keep_the_collection_data();
     void failures_end_the_run_and_keep_the_collection();
+    void readings_beyond_500_db_are_garbled_data();
+    void readings_beyond_500_db_are_garbled();
     void closing_during_a_run_data();
     void closing_during_a_run();
     void statistics_menus();
@@ -269,7 +271,8 @@ void CdmaTest::peak_hold_menus_and_the_clock()
         {"12.8", 12, ""},   {"1", 1, ""},           {"30", 30, ""},
         {"0", 5, "0"},      {"31", 5, "31"},        {"abc", 5, "0"},
         {"", 5, "0"},       {"30.5", 30, ""},       {"1e10", 5, "10000000000"},
-        {"31.9", 5, "31"},  {"-0.5", 5, "-1"},      {"1e999", 5, "1.79769313486232E+308"},
+        {"31.9", 5, "31"},  {"-0.5", 5, "-1"},      {"1e999", 5, "1e999"},
+        {" -1E400 ", 5, "-1E400"},
     };
     for (const Case& c : cases) {
         s.tb.prompts.clear();
@@ -343,8 +346,11 @@ void CdmaTest::failures_end_the_run_and_keep_the_collection()
     sim_cdma::Faults& f = sim_cdma::faults(s.tb.meter());
     (unanswered ? f.unanswered_reading : f.reading_without_number) = 6 + reading;
     f.garbled_reply = reply;
+    QStringList shown_with_box;
+    s.tb.prompts.on_call = [&](const RecordingPrompts::Call&) { shown_with_box = summary(w); };
     w->menuRun_Click();  // ends by itself
     QCOMPARE(s.tb.prompts.boxes(), QStringList({failure_box}));
+    QCOMPARE(shown_with_box, QStringList({"3", "-10.000", "-13.000", "3.000", "3.000"}));
     QCOMPARE(w->collection.sample_count(), qint64(3));
     QCOMPARE(w->collection.histogram().total(), qint64(6));
     QCOMPARE(summary(w), QStringList({"3", "-10.000", "-13.000", "3.000", "3.000"}));
@@ -358,6 +364,57 @@ void CdmaTest::failures_end_the_run_and_keep_the_collection()
     sim_cdma::script_passes(s.tb.meter(), {{-10, -13}, {-10, -13}});
     s.run_passes(5);
     QCOMPARE(w->collection.sample_count(), qint64(5));
+}
+
+void CdmaTest::readings_beyond_500_db_are_garbled_data()
+{
+    QTest::addColumn<int>("link");
+    QTest::addColumn<QByteArray>("peak");  // the second pass's replies
+    QTest::addColumn<QByteArray>("average");
+    QTest::addColumn<QString>("crest");  // its current crest factor; empty: the pass fails
+    const int gpib = int(TestBench::Link::Gpib), serial = int(TestBench::Link::Serial);
+    // Each a finite single; their difference is none.
+    QTest::newRow("serial R3e38 and R-3e38") << serial << QByteArray("3e38") << QByteArray("-3e38") << "";
+    QTest::newRow("gpib 3e38 and -3e38") << gpib << QByteArray("3e38") << QByteArray("-3e38") << "";
+    QTest::newRow("gpib peak 1e20") << gpib << QByteArray("1e20") << QByteArray("-13") << "";
+    QTest::newRow("gpib average -500") << gpib << QByteArray("-10") << QByteArray("-500") << "";
+    QTest::newRow("gpib the widest taken") << gpib << QByteArray("499.99") << QByteArray("-499.99") << "999.980";
+}
+
+void CdmaTest::readings_beyond_500_db_are_garbled()
+{
+    QFETCH(int, link);
+    QFETCH(QByteArray, peak);
+    QFETCH(QByteArray, average);
+    QFETCH(QString, crest);
+    Session s{TestBench::Link(link)};
+    CDMA_Form* w = s.enter();
+    QVERIFY(w);
+    sim_cdma::script_passes(s.tb.meter(), {{-10, -13}});
+    const SimMeter::Handler scripted = s.tb.meter().handler("O");
+    int readings = 0;
+    s.tb.meter().on("O", [&](SimMeter& m, const SimMeter::Command& c) {
+        if (++readings <= 2)
+            return scripted(m, c);
+        m.reply(readings == 3 ? peak : average);
+    });
+    s.run_passes(2);
+    s.tb.clock.on_yield = nullptr;
+    if (crest.isEmpty()) {
+        QCOMPARE(s.tb.prompts.boxes(), QStringList({failure_box}));
+        QCOMPARE(summary(w), QStringList({"1", "-10.000", "-13.000", "3.000", "3.000"}));
+    } else {
+        QVERIFY(s.tb.prompts.boxes().isEmpty());
+        QCOMPARE(w->Current_Crest->text(), crest);
+    }
+    QTemporaryDir dir;
+    s.tb.prompts.file_names.push_back(dir.filePath("stats"));
+    w->menuSaveGraph_Click();
+    QFile f(dir.filePath("stats.TXT"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    QVERIFY(text.contains("\r\nCrest Factor:" + w->Stats_PkAvg_Label->text() + "\r\n"));
+    QVERIFY(!text.contains("inf", Qt::CaseInsensitive) && !text.contains("nan", Qt::CaseInsensitive));
 }
 
 void CdmaTest::closing_during_a_run_data()

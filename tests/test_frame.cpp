@@ -65,7 +65,8 @@ private slots:
     void mode_entry_refused_when_check_fails();
     void config_form_link_choice_rules();
     void config_form_confirm_rules();
-    void config_form_refuses_non_numeric_address();
+    void config_texts_refused_on_ok_and_at_load_data();
+    void config_texts_refused_on_ok_and_at_load();
     void config_form_modem_without_number_stays_open();
     void config_form_close_box_is_cancel();
     void help_window_texts();
@@ -464,17 +465,72 @@ void FrameTest::config_form_confirm_rules()
     }
 }
 
-void FrameTest::config_form_refuses_non_numeric_address()
+void FrameTest::config_texts_refused_on_ok_and_at_load_data()
 {
+    QTest::addColumn<QString>("key");  // the stored key the box is saved under
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("ok_box");    // the window's refusal; empty: taken
+    QTest::addColumn<QString>("load_box");  // the start-up's refusal
+    QTest::addColumn<QString>("held");      // the setting afterwards ("99" and "old" before)
+    const QString address = "The RQ58xxK Address must be a number.";
+    const QString synth = "The address of the Tolmare Synth Generator must be a number.";
+    const QString phone = "The Phone Number must not hold control characters.";
+    const QString mismatch = "Error: Type mismatch";
+    const QString invalid = "Error: Invalid property value";
+    const QString meter_key = "GPIB/RQ58xxK", phone_key = "Modem/Phone Number";
+    QTest::newRow("address text") << meter_key << "thirteen" << address << mismatch << "99";
+    QTest::newRow("address hex") << meter_key << "&HD" << "" << "" << "13";
+    QTest::newRow("address hex 32-bit") << meter_key << "&hd&" << "" << "" << "13";
+    QTest::newRow("address no hex digits") << meter_key << "&Hzz" << address << mismatch << "99";
+    QTest::newRow("address hex and more") << meter_key << "&H1;*RST" << address << mismatch << "99";
+    QTest::newRow("address bare &H") << meter_key << "&H" << address << mismatch << "99";
+    QTest::newRow("generator hex and more") << "GPIB/Tolmare Synth addr" << "&H5 5" << synth << mismatch << "99";
+    QTest::newRow("phone with CR LF") << phone_key << "555\r\nAT&F;*RST" << phone << invalid << "old";
+    QTest::newRow("phone with tab") << phone_key << "555\t1234" << phone << invalid << "old";
+    QTest::newRow("phone dial string") << phone_key << "9,(01) 555-1234 W" << "" << "" << "9,(01) 555-1234 W";
+}
+
+void FrameTest::config_texts_refused_on_ok_and_at_load()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QString, ok_box);
+    QFETCH(QString, load_box);
+    QFETCH(QString, held);
+    const auto setting = [&] {
+        const Globals& gs = g();
+        return key == "Modem/Phone Number" ? gs.phone_number
+                                           : QString::number(key == "GPIB/RQ58xxK" ? gs.meter_address : gs.synth_address);
+    };
+    const auto preset = [] {
+        g().meter_address = 99;
+        g().synth_address = 99;
+        g().phone_number = "old";
+    };
+    {
+        TestBench tb(TestBench::Link::None);
+        g().comms_type = 2;
+        preset();
+        Configure_Form f;
+        f.Baud_Rate_combo->setCurrentIndex(-1);
+        f.Synth_type_option[0]->setChecked(true);
+        QLineEdit* box = key == "GPIB/RQ58xxK"         ? f.GPIB_address_box
+                         : key == "Modem/Phone Number" ? f.Phone_Number_Box
+                                                       : f.synth_addr_box;
+        box->setText(text);
+        QCOMPARE(box->text(), text);
+        f.OK_button_Click();
+        QCOMPARE(tb.prompts.boxes(), ok_box.isEmpty() ? QStringList() : QStringList{ok_box});
+        QCOMPARE(setting(), held);
+        QCOMPARE(tb.settings.values.isEmpty(), !ok_box.isEmpty());
+    }
     TestBench tb(TestBench::Link::None);
-    g().comms_type = 2;
-    g().meter_address = 13;
-    Configure_Form f;
-    f.GPIB_address_box->setText("thirteen");
-    f.OK_button_Click();
-    QCOMPARE(tb.prompts.boxes(), QStringList({"The RQ58xxK Address must be a number."}));
-    QCOMPARE(g().meter_address, 13);
-    QVERIFY(tb.settings.values.isEmpty());
+    store_full_config(tb.settings);
+    tb.settings.values[key] = text;
+    preset();
+    module1::load_config();
+    QCOMPARE(tb.prompts.boxes(), load_box.isEmpty() ? QStringList() : QStringList{load_box});
+    QCOMPARE(setting(), held);
 }
 
 void FrameTest::config_form_modem_without_number_stays_open()

@@ -5,6 +5,7 @@
 #include "platform/canvas.h"
 
 #include <QtTest>
+#include <cfloat>
 #include <numeric>
 
 using namespace gsm;
@@ -156,6 +157,12 @@ void GsmRulesTest::configuration_texts_checked_data()
     QTest::newRow("zero width") << QStringList{"8", "0", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
     QTest::newRow("empty width") << QStringList{"8", "", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
     QTest::newRow("width past single") << QStringList{"8", "1e39", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
+    // Widths whose frame period would go out as 0 ms or 8.001414E-43 ms.
+    QTest::newRow("width 1e-44") << QStringList{"8", "1e-44", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
+    QTest::newRow("width 1e-40") << QStringList{"8", "1e-40", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
+    QTest::newRow("width with blanks and tabs") << QStringList{"8", " 0.577 ", "\t20", "10\t"} << 8 << 0.577f << 20 << 10 << -1;
+    QTest::newRow("width not one number") << QStringList{"8", "575;*RST", "20", "10"} << 0 << 0.0f << 0 << 0 << 1;
+    QTest::newRow("exclusion not one number") << QStringList{"8", "575", "20", "1,0"} << 0 << 0.0f << 0 << 0 << 3;
     QTest::newRow("negative exclusion") << QStringList{"8", "575", "-1", "10"} << 0 << 0.0f << 0 << 0 << 2;
     QTest::newRow("exclusion over 100") << QStringList{"8", "575", "20", "101"} << 0 << 0.0f << 0 << 0 << 3;
     QTest::newRow("nothing left") << QStringList{"8", "575", "60", "40"} << 0 << 0.0f << 0 << 0 << 2;
@@ -181,6 +188,9 @@ void GsmRulesTest::configuration_texts_checked()
     const auto* f = std::get_if<FrameDescription>(&r);
     QVERIFY(f);
     QCOMPARE(*f, frame_of(slot_count, width, in, out));
+    // The period goes out as a normal single.
+    const QString period = frame_period_command(*f).mid(6).chopped(2);
+    QVERIFY2(period.toFloat() >= FLT_MIN, qPrintable(period));
     // What the window shows for it reads back the same.
     const ConfigTexts shown = config_texts(*f);
     QCOMPARE(std::get<FrameDescription>(parse_config(shown)), *f);

@@ -159,18 +159,17 @@ void CDMA_Form::start_test()
     // screen's pace: painting them after each of thousands of passes a second would cost more than the
     // passes themselves. The last pass is always shown.
     qint64 shown_at = clk().now_us() - kLabelIntervalUs;
-    cdma::run_passes(collection, flags, gs.gpib_board, gs.meter_address, [this, &shown_at] {
-        const qint64 now = clk().now_us();
-        if (now - shown_at < kLabelIntervalUs)
+    const auto show = [this, &shown_at](bool now) {
+        const qint64 t = clk().now_us();
+        if (!now && t - shown_at < kLabelIntervalUs)
             return;
-        shown_at = now;
+        shown_at = t;
         Update_Stats_Values();
         if (continuous_update)
             redraw();
-    });
-    Update_Stats_Values();
-    if (continuous_update)
-        redraw();
+    };
+    cdma::run_passes(collection, flags, gs.gpib_board, gs.meter_address, show);
+    show(true);
     menuResetSorvaneComms->setEnabled(true);
     menuRun->setEnabled(true);
     menuStop->setEnabled(false);

@@ -80,7 +80,7 @@ QString communication_failure_text()
 namespace cdma {
 
 void run_passes(Collection& collection, RunFlags& flags, int board, int address,
-                const std::function<void()>& after_pass)
+                const std::function<void(bool now)>& show)
 {
     Clock& clock = clk();
     flags.run_active = true;
@@ -88,13 +88,15 @@ void run_passes(Collection& collection, RunFlags& flags, int board, int address,
     while (!flags.stop_requested) {
         const std::optional<PassReadings> readings = read_pass(board, address);
         if (!readings) {
+            if (show)
+                show(true);
             platform().prompts->message_box(communication_failure_text());
             flags.stop_requested = true;
             break;
         }
         collection.add_pass(readings->peak, readings->average);
-        if (after_pass)
-            after_pass();
+        if (show)
+            show(false);
         clock.yield();
         collection.update_time(clock.now_us());
     }

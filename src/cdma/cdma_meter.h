@@ -39,9 +39,10 @@ struct RunFlags {
 };
 
 // The run loop: passes until a stop is requested. A pass that fails shows its box, stops the run and
-// counts nothing; the collection so far is kept. after_pass runs after each counted pass (the labels,
-// the graph), then the loop yields once, so every other command acts between two passes.
+// counts nothing; the collection so far is kept. show(false) runs after each counted pass (the labels,
+// the graph, which may wait for a later pass), then the loop yields once, so every other command acts
+// between two passes. show(true) runs before the failure box: the box must not stand over stale labels.
 void run_passes(Collection& collection, RunFlags& flags, int board, int address,
-                const std::function<void()>& after_pass);
+                const std::function<void(bool now)>& show);
 
 }  // namespace cdma

@@ -2,8 +2,10 @@
 
 #include "link/vbib32.h"
 #include "stats/stats_graph.h"
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
+#include <cfloat>
 #include <cmath>
 
 namespace cdma {
@@ -26,8 +28,9 @@ PeakHoldTime peak_hold_time(const QString& answer)
     const double whole = std::floor(numtext::val(answer));
     PeakHoldTime out;
     if (!(whole >= 1 && whole <= 30)) {
-        out.refusal = QStringLiteral("Invalid value: ") + numtext::cstr_double(whole) +
-                      QStringLiteral("\r\nDefaulting to 5 seconds reset");
+        // val() reads 1e999 as the largest double, a number nobody typed.
+        const QString shown = std::abs(whole) < DBL_MAX ? numtext::cstr_double(whole) : entry::trimmed(answer);
+        out.refusal = QStringLiteral("Invalid value: ") + shown + QStringLiteral("\r\nDefaulting to 5 seconds reset");
         return out;
     }
     out.seconds = int(whole);
@@ -66,7 +69,10 @@ std::optional<double> reading_of(const QByteArray& buffer, bool gpib, int ibsta,
 {
     if ((gpib && (ibsta & vbib32::ERR)) || ibcnt <= 0)
         return std::nullopt;
-    return numtext::val_finite_single(buffer);
+    const std::optional<double> v = numtext::val_finite_single(buffer);
+    if (!v || !(std::abs(*v) < kReadingLimit))
+        return std::nullopt;
+    return v;
 }
 
 }  // namespace cdma

@@ -190,7 +190,8 @@ void Configure_Form::OK_button_Click()
                             QStringLiteral("Require information missing"));
         return;
     }
-    // Addresses that are not numbers are refused before anything changes.
+    // Addresses that are not numbers, and phone numbers that are no dial string, are refused before
+    // anything changes.
     int meter_address = 0;
     if (!module1::to_integer(GPIB_address_box->text(), &meter_address, nullptr)) {
         prompts.message_box(QStringLiteral("The RQ58xxK Address must be a number."), Prompts::Buttons::Ok,
@@ -202,6 +203,11 @@ void Configure_Form::OK_button_Click()
         !module1::to_integer(synth_addr_box->text(), &synth_address, nullptr)) {
         prompts.message_box(QStringLiteral("The address of the Tolmare Synth Generator must be a number."),
                             Prompts::Buttons::Ok, Prompts::Icon::None, QStringLiteral("Pelmora"));
+        return;
+    }
+    if (!module1::dialable(Phone_Number_Box->text())) {
+        prompts.message_box(QStringLiteral("The Phone Number must not hold control characters."), Prompts::Buttons::Ok,
+                            Prompts::Icon::None, QStringLiteral("Pelmora"));
         return;
     }
 

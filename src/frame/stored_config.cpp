@@ -7,6 +7,7 @@
 #include "platform/settings_store.h"
 #include "util/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace module1 {
@@ -54,6 +55,20 @@ int link_choice(const QString& text)
     return 0;
 }
 
+// "&H" and hexadecimal digits, with the "&" that asks for 32 bits: "&Hzz" and "&H1;*RST" are no numbers,
+// though Val reads 0 and 1 from them.
+bool hex_text(const QString& t)
+{
+    if (!t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
+        return false;
+    const QStringView digits = QStringView(t).mid(2).chopped(t.endsWith(u'&') ? 1 : 0);
+    const auto hex_digit = [](QChar c) {
+        const char16_t u = c.toLower().unicode();
+        return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f');
+    };
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), hex_digit);
+}
+
 void show_error(const QString& description)
 {
     platform().prompts->message_box(QStringLiteral("Error: ") + description, Prompts::Buttons::Ok);
@@ -67,7 +82,7 @@ bool to_integer(const QString& text, int* out, QString* error)
     bool ok = false;
     double d = t.toDouble(&ok);
     // A hex text passes the same range check as a decimal one: "&HDDD82" is no 16-bit integer.
-    if (!ok && t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
+    if (!ok && hex_text(t)) {
         ok = true;
         d = numtext::val(t);
     }
@@ -107,6 +122,12 @@ bool to_boolean(const QString& text, bool* out, QString* error)
     return true;
 }
 
+bool dialable(const QString& phone_number)
+{
+    return std::none_of(phone_number.begin(), phone_number.end(),
+                        [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
 QString boolean_text(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
 bool config_stored()
@@ -142,7 +163,10 @@ void load_config()
         QString error;
         gs.meter_address = read_integer(QStringLiteral("GPIB"), QStringLiteral("RQ58xxK"));
         gs.modem_in_use = read_boolean(QStringLiteral("Modem"), QStringLiteral("Modem"));
-        gs.phone_number = read_text(QStringLiteral("Modem"), QStringLiteral("Phone Number"));
+        const QString phone_number = read_text(QStringLiteral("Modem"), QStringLiteral("Phone Number"));
+        if (!dialable(phone_number))
+            throw LoadError{QStringLiteral("Invalid property value")};
+        gs.phone_number = phone_number;
         const int port_number = read_integer(QStringLiteral("Serial"), QStringLiteral("Port"));
         if (port && !port->set_port(port_number, &error))
             throw LoadError{error};

@@ -19,5 +19,8 @@ void save_config();
 bool to_integer(const QString& text, int* out, QString* error);
 bool to_boolean(const QString& text, bool* out, QString* error);
 QString boolean_text(bool value);
+// A phone number the modem may be given: a control character would end the dial command and start
+// another ("555\r\nAT&F").
+bool dialable(const QString& phone_number);
 
 }  // namespace module1

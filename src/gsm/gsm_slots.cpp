@@ -1,9 +1,9 @@
 #include "gsm/gsm_slots.h"
 
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
 #include <cmath>
-#include <limits>
 
 namespace gsm {
 
@@ -32,19 +32,23 @@ Share share_of(const FrameDescription& frame)
 // A typed whole number as the configuration stores it (16-bit, halves to even); none when not a number.
 std::optional<int> whole_number(const QString& text)
 {
-    bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(v) || v < -32768.5 || v > 32767.5)
+    const auto n = entry::sendable(text, {-32768.5, 32767.5});
+    if (!n)
         return std::nullopt;
-    return numtext::cint(v);
+    return numtext::cint(n->value);
+}
+
+// One frame in ms, as the period command writes it.
+double frame_period_ms(const FrameDescription& frame)
+{
+    return double(frame.gsm_slots) * double(frame.gsm_slot_width) / 1000.0;
 }
 
 }  // namespace
 
 QString frame_period_command(const FrameDescription& frame)
 {
-    const float period_ms = float(double(frame.gsm_slots) * double(frame.gsm_slot_width) / 1000.0);
-    return QStringLiteral("GRPRD ") + numtext::cstr_single(period_ms) + QStringLiteral("ms");
+    return QStringLiteral("GRPRD ") + numtext::cstr_single(float(frame_period_ms(frame))) + QStringLiteral("ms");
 }
 
 std::vector<int> slot_points(const FrameDescription& frame, int slot)
@@ -125,12 +129,14 @@ std::variant<FrameDescription, Refusal> parse_config(const ConfigTexts& texts)
     if (!slot_count || *slot_count < 1 || *slot_count > kPoints)
         return Refusal{QStringLiteral("The number of slots must be a whole number from 1 to 200."), 0};
     f.gsm_slots = *slot_count;
-    bool ok = false;
-    const double width = texts.width.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(width) || width <= 0 || width > std::numeric_limits<float>::max() ||
-        float(width) <= 0)
+    const auto width = entry::sendable(texts.width, entry::kAboveZero);
+    if (!width || !entry::fits_single(width->value))
         return Refusal{QStringLiteral("The slot width must be a number of microseconds above 0."), 1};
-    f.gsm_slot_width = float(width);
+    f.gsm_slot_width = float(width->value);
+    // 1e-40 us slots would send a frame period of 8E-43 ms, 1e-44 us one of 0.
+    if (!entry::fits_single(width->value, entry::kAboveZero) ||
+        !entry::fits_single(frame_period_ms(f), entry::kAboveZero))
+        return Refusal{QStringLiteral("The slot width is too small for a frame period the meter can take."), 1};
     const auto in = whole_number(texts.exclude_in);
     if (!in || *in < 0 || *in > 100)
         return Refusal{QStringLiteral("Exclude in must be a whole number of percent from 0 to 100."), 2};
