@@ -723,7 +723,8 @@ void CdmaTest::printed_page()
     w->menuPrint_Click();
     QCOMPARE(w->windowTitle(), caption);
     QVERIFY(s.tb.prompts.boxes().isEmpty());
-    QCOMPARE(s.tb.prompts.calls.front().text, QString("Enter Comment below\r\nPress cancel for no comment"));
+    QCOMPARE(s.tb.prompts.calls[0].kind, QString("save_as"));
+    QCOMPARE(s.tb.prompts.calls[1].text, QString("Enter Comment below\r\nPress cancel for no comment"));
     QVERIFY(QFile::exists(pdf));
 
     QProcess text;
@@ -764,6 +765,7 @@ void CdmaTest::printed_page()
     // A page without samples prints all the same, with the labels' texts.
     w->menuReset_Sample_Buffer_Click();
     s.tb.prompts.inputs.push_back("");
+    s.tb.prompts.file_names.push_back(pdf);
     w->menuPrint_Click();
     text.start("pdftotext", {"-layout", pdf, "-"});
     QVERIFY(text.waitForFinished(20000));

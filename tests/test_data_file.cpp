@@ -52,6 +52,7 @@ private slots:
     void failed_write_keeps_the_old_file();
     void page_without_printer_goes_to_a_pdf();
     void page_that_cannot_be_written_says_so();
+    void every_print_asks_for_its_pdf_file();
 };
 
 void DataFileTest::header_texts()
@@ -177,8 +178,9 @@ void DataFileTest::page_without_printer_goes_to_a_pdf()
     QVERIFY(setup.setup());
     QCOMPARE(setup.pdf_path(), dir.filePath("page.pdf"));
     tb.prompts.clear();
+    tb.prompts.file_names = {setup.pdf_path()};
     QVERIFY(setup.begin(page));
-    QVERIFY(tb.prompts.calls.empty());
+    QCOMPARE(tb.prompts.calls.back().text, setup.pdf_path());
     QVERIFY(page.device_size().width() > 1000);  // the page's pixels, not the screen's
     page.scale(0, 0, 100, 100);
     page.line(10, 10, 90, 90);
@@ -202,7 +204,8 @@ void DataFileTest::page_that_cannot_be_written_says_so()
 {
     QTemporaryDir dir;
     put(dir.filePath("old.pdf"), "old page");
-    const QList<std::pair<QString, long>> cases = {{"/no/such/folder/page.pdf", -1}, {dir.filePath("old.pdf"), 0}};
+    // (A file that cannot be made at all is refused before the page is drawn.)
+    const QList<std::pair<QString, long>> cases = {{dir.filePath("old.pdf"), 0}};
     for (const auto& [path, limit] : cases) {
         TestBench tb(TestBench::Link::None);
         PageSetup setup;
@@ -229,6 +232,50 @@ void DataFileTest::page_that_cannot_be_written_says_so()
     TestBench tb(TestBench::Link::None);
     PageSetup::fail("the graph's top and bottom are the same.");
     QCOMPARE(tb.prompts.calls.back().title, QString("Sorry..."));
+}
+
+// Print after print on one set-up: the file asked for each time, offering the last one made.
+void DataFileTest::every_print_asks_for_its_pdf_file()
+{
+    TestBench tb(TestBench::Link::None);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder.pdf"));
+    const QString page_pdf = dir.filePath("page.pdf");
+    const QString replace = "page.pdf already exists.\r\nDo you want to replace it?";
+    struct Step {
+        const char* name;
+        QString typed;
+        Prompts::Answer answer;  // to a question, if one is asked
+        QString offered;
+        QString box;  // the one box shown (its start), if any
+        bool printed;
+    };
+    using A = Prompts::Answer;
+    const QList<Step> steps = {
+        {"first print", dir.filePath("page"), A::Yes, QString(), QString(), true},
+        {"same name, keep it", dir.filePath("page"), A::No, page_pdf, replace, false},
+        {"same name, replace it", dir.filePath("page"), A::Yes, page_pdf, replace, true},
+        {"missing folder", dir.filePath("missing/page"), A::Yes, page_pdf, "Error: ", false},
+        {"after the failure", dir.filePath("page"), A::Yes, page_pdf, replace, true},
+        {"a folder", dir.filePath("folder"), A::Yes, page_pdf, "Error: ", false},
+    };
+    PageSetup setup;
+    setup.has_printer = [] { return false; };
+    for (const Step& step : steps) {
+        QFile::remove(page_pdf);
+        if (&step != &steps.front())
+            put(page_pdf, "old page");
+        tb.prompts.clear();
+        tb.prompts.file_names = {step.typed};
+        tb.prompts.answers = {step.answer};
+        Canvas page;
+        const bool printed = setup.begin(page) && setup.finish(page);
+        const QStringList boxes = tb.prompts.boxes();
+        QVERIFY2(printed == step.printed && tb.prompts.calls.front().text == step.offered &&
+                     boxes.size() == (step.box.isEmpty() ? 0 : 1) && (boxes.isEmpty() || boxes[0].startsWith(step.box)),
+                 qPrintable(QString(step.name) + ": " + boxes.join(" | ")));
+        QCOMPARE(read_all(page_pdf).startsWith("%PDF"), printed);
+    }
 }
 
 QTEST_MAIN(DataFileTest)

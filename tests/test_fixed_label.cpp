@@ -1,5 +1,6 @@
 #include "frame/fixed_label.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,6 +110,23 @@ private slots:
         QVERIFY(rate->sizeHint().width() > hint.width());
         QTRY_VERIFY(unit->pos().x() > unit_at.x());
         QVERIFY(rate->width() >= rate->sizeHint().width());
+    }
+
+    void read_by_a_screen_reader()
+    {
+        // As a label, or as a read-only box with the box look: the text shown is its name and value.
+        for (const bool box : {false, true}) {
+            QWidget page;
+            auto* label = new FixedLabel(QStringLiteral("0.00"), QStringLiteral("00000.00"), &page);
+            label->set_box_look(box);
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(iface);
+            label->setText(QStringLiteral("-12.345dBm"));
+            QCOMPARE(iface->role(), box ? QAccessible::EditableText : QAccessible::StaticText);
+            QVERIFY(iface->state().readOnly);
+            QCOMPARE(iface->text(QAccessible::Name), QString("-12.345dBm"));
+            QCOMPARE(iface->text(QAccessible::Value), QString("-12.345dBm"));
+        }
     }
 };
 

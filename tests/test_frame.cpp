@@ -5,13 +5,17 @@
 #include "frame/stored_config.h"
 #include "link/globals.h"
 #include "platform/platform.h"
+#include "support/mode_session.h"
 #include "support/test_bench.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -62,6 +66,7 @@ private slots:
     void exit_on_gpib_returns_devices_to_local();
     void exit_asks_first();
     void small_window_grows_with_a_beep();
+    void opens_with_room_for_the_mode_windows();
     void mode_entry_refused_when_check_fails();
     void config_form_link_choice_rules();
     void config_form_confirm_rules();
@@ -330,6 +335,41 @@ void FrameTest::small_window_grows_with_a_beep()
     w.resize(500, 300);
     QCOMPARE(w.size(), QSize(640, 480));
     QCOMPARE(tb.prompts.beeps(), 1);
+}
+
+// On a full-HD screen the source-sweep and profile windows open whole in the main window; on a smaller
+// screen the main window stays within it.
+void FrameTest::opens_with_room_for_the_mode_windows()
+{
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    if (room.width() < 1920) {
+        TestBench tb(TestBench::Link::None);
+        sorvdemo small;
+        QVERIFY(small.width() <= room.width() && small.height() <= room.height());
+        // The rest on a screen that has the room: this test again, on an offscreen screen of that size.
+        QTemporaryDir dir;
+        QFile config(dir.filePath("screen.json"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(R"({"screens": [{"name": "hd", "x": 0, "y": 0, "width": 1920, "height": 1080}]})");
+        config.close();
+        QProcess again;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName());
+        again.setProcessEnvironment(env);
+        again.start(QCoreApplication::applicationFilePath(), {"opens_with_room_for_the_mode_windows"});
+        QVERIFY(again.waitForFinished(60000));
+        QVERIFY2(again.exitCode() == 0, again.readAllStandardOutput().constData());
+        return;
+    }
+    for (const Mode mode : {Mode::SourceSweep, Mode::Profile}) {
+        ModeSession<ModeWindow> session(mode);
+        QVERIFY(session.enter());
+        QVERIFY(QTest::qWaitForWindowExposed(session.main.get()));
+        QMdiArea* area = session.main->mdi_area();
+        const QRect sub = area->subWindowList().front()->geometry();
+        QVERIFY2(area->viewport()->rect().contains(sub), qPrintable(QString("%1 x %2 in %3 x %4")
+            .arg(sub.width()).arg(sub.height()).arg(area->viewport()->width()).arg(area->viewport()->height())));
+    }
 }
 
 void FrameTest::mode_entry_refused_when_check_fails()

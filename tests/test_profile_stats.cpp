@@ -7,6 +7,7 @@
 #include "sim/meter_profile.h"
 #include "sim/sim_meter.h"
 #include "support/profile_window.h"
+#include "support/screen_shots.h"
 #include "support/test_bench.h"
 
 #include <QCheckBox>
@@ -362,11 +363,11 @@ void ProfileStatsTest::printed_page()
     w->Time_diff_Data->setText("0.500");
     w->time_label->setText("ms");
 
-    const QString out = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
-    const QString pdf = out + "/profile_page.pdf";
+    const QString pdf = output_path("profile_page.pdf");
     QFile::remove(pdf);
-    // Printer Setup with no printer installed chooses the PDF file.
-    tb.prompts.file_names = {pdf};
+    // Printer Setup with no printer installed chooses the PDF file; Print offers it, then asks for the
+    // comment.
+    tb.prompts.file_names = {pdf, pdf};
     w->menuPrinterSetup->trigger();
     tb.prompts.inputs = {"Pulse train, 0.5 ms every 2 ms"};
     const QString caption = w->windowTitle();
@@ -374,7 +375,8 @@ void ProfileStatsTest::printed_page()
     QCOMPARE(w->windowTitle(), caption);
     QVERIFY(tb.prompts.boxes().isEmpty());
     QVERIFY(read_all(pdf).startsWith("%PDF"));
-    QCOMPARE(tb.prompts.calls[1].text, QString("Enter Comment below\r\nPress cancel for no comment"));
+    QCOMPARE(tb.prompts.calls[1].text, pdf);
+    QCOMPARE(tb.prompts.calls[2].text, QString("Enter Comment below\r\nPress cancel for no comment"));
 
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (!pdftotext.isEmpty()) {
@@ -388,12 +390,13 @@ void ProfileStatsTest::printed_page()
             QVERIFY2(text.simplified().contains(s), qPrintable(QString(s) + " not in:\n" + text));
         const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
         if (!pdftoppm.isEmpty())
-            QProcess::execute(pdftoppm, {"-png", "-r", "60", "-singlefile", pdf, out + "/profile_page"});
+            QProcess::execute(pdftoppm, {"-png", "-r", "60", "-singlefile", pdf, output_path("profile_page")});
     }
 
     // A power axis without height cannot be laid out.
     w->top_y_axis->setText("-10");
     w->bottom_y_axis->setText("-10");
+    tb.prompts.file_names = {pdf};
     tb.prompts.inputs = {""};
     w->PrintGraph();
     QCOMPARE(tb.prompts.boxes(),

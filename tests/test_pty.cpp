@@ -127,6 +127,35 @@ private slots:
         }
     }
 
+    // --link: the program opens the device by a path that outlasts the tool's restarts; the link goes
+    // when the tool stops, and a file that is no link is never replaced.
+    void serves_through_a_link()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("meter"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/pts/gone"), link));  // left by an earlier run
+        for (int start = 1; start <= 2; ++start) {
+            {
+                SimProcess sim({QStringLiteral("--fast"), QStringLiteral("--link"), link});
+                QVERIFY2(!sim.device().isEmpty(), "no device printed");
+                QCOMPARE(QFileInfo(link).symLinkTarget(), sim.device());
+                Program program(link);
+                QString error;
+                QVERIFY2(program.port.open(&error, nullptr), qPrintable(error));
+                QVERIFY(program.identity().startsWith(QStringLiteral("TOLMARE,")));
+            }
+            QVERIFY(!QFileInfo(link).isSymLink());
+        }
+        QFile file(link);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("mine");
+        file.close();
+        SimProcess refused({QStringLiteral("--fast"), QStringLiteral("--link"), link});
+        QVERIFY(refused.finished(5000));
+        QVERIFY(refused.device().isEmpty());
+        QCOMPARE(read_file(link), QStringLiteral("mine"));
+    }
+
     void serves_every_open_until_stopped_data()
     {
         QTest::addColumn<bool>("modem");

@@ -1,6 +1,7 @@
 // The real serial port on pseudo-terminals, in real time: a device that goes away in the middle of a
 // readout run, and one that sends more than anyone reads.
 
+#include "frame/system_check.h"
 #include "link/globals.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -103,6 +104,16 @@ private slots:
         program.port.set_device_override(1, again.device());
         QVERIFY(program.port.open(nullptr, nullptr));
         QVERIFY(!program.port.lost());
+    }
+
+    // A device that cannot be opened is named in the check's box.
+    void missing_device_is_named()
+    {
+        const QString device = QStringLiteral("/dev/pelmora-missing/ttyUSB9");
+        Program program(device);
+        QVERIFY(!module1::check_instruments(nullptr));
+        QCOMPARE(program.prompts.boxes(), QStringList{"Error: " + device + ": No such file or directory"});
+        QCOMPARE(program.prompts.calls.back().title, QString("Sorry..."));
     }
 
     // A device that streams while nobody reads: the event loop keeps running, and the port holds a

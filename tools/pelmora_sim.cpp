@@ -2,6 +2,7 @@
 // time, so that the program's real serial path can be pointed at it. The first line of output names
 // the device: "PTY /dev/pts/N". It serves until it is stopped, however often the program opens and
 // closes the port: the master side stays open, so the device stays valid between the program's opens.
+// With --link PATH, PATH leads to the device while it serves, so a restart needs no new configuration.
 //
 // No program drives the generator over a serial line, so it stands on the signal the readout reports
 // (CW, or pulsed with --pulsed), and the bench's TDMA frame drives the external trigger input.
@@ -26,6 +27,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -96,6 +98,35 @@ int open_pty(QByteArray& slave_path)
     return master;
 }
 
+// Makes path a symbolic link to target. An earlier link there is replaced (in one rename, so the path
+// never goes missing); anything else at path is a user's file and is left alone: false then.
+bool make_link(const QByteArray& path, const QByteArray& target)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        std::fprintf(stderr, "pelmora-sim: %s exists and is not a symbolic link; it is left as it is\n",
+                     path.constData());
+        return false;
+    }
+    const QByteArray temp = path + ".new" + QByteArray::number(qint64(::getpid()));
+    ::unlink(temp.constData());
+    if (::symlink(target.constData(), temp.constData()) != 0 || std::rename(temp.constData(), path.constData()) != 0) {
+        std::fprintf(stderr, "pelmora-sim: cannot make the link %s: %s\n", path.constData(), std::strerror(errno));
+        ::unlink(temp.constData());
+        return false;
+    }
+    return true;
+}
+
+// Removes the link made by make_link, unless another server has since pointed it elsewhere.
+void remove_link(const QByteArray& path, const QByteArray& target)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(path.constData(), buffer, sizeof buffer);
+    if (n > 0 && QByteArray(buffer, int(n)) == target)
+        ::unlink(path.constData());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -162,7 +193,13 @@ int main(int argc, char** argv)
     const QCommandLineOption seconds_opt(
         QStringLiteral("seconds"), QStringLiteral("Stop after this many seconds (default: serve until stopped)."),
         QStringLiteral("n"));
-    parser.addOptions({modem_opt, carrier_opt, dial_opt, connected_opt, phone_opt, maker_opt, model_opt, version_opt,
+    const QCommandLineOption link_opt(
+        QStringLiteral("link"),
+        QStringLiteral("Make this path a symbolic link to the pseudo-terminal while serving, and remove it when "
+                       "stopped, so that the configuration can name one path for every start. An earlier link "
+                       "there is replaced; any other file is left alone, and the tool does not start."),
+        QStringLiteral("path"));
+    parser.addOptions({link_opt, modem_opt, carrier_opt, dial_opt, connected_opt, phone_opt, maker_opt, model_opt, version_opt,
                        serial_opt, address_opt, no_sensor_b_opt, pulsed_opt, period_opt, width_opt, seed_opt, fast_opt,
                        seconds_opt});
     parser.process(app);
@@ -231,6 +268,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "pelmora-sim: cannot open a pseudo-terminal: %s\n", std::strerror(errno));
         return 1;
     }
+    const QByteArray link_path = QFile::encodeName(parser.value(link_opt));
+    if (!link_path.isEmpty() && !make_link(link_path, slave_path)) {
+        ::close(master);
+        return 1;
+    }
     std::printf("PTY %s\n", slave_path.constData());
     std::fflush(stdout);
 
@@ -290,6 +332,8 @@ int main(int argc, char** argv)
     }
     if (program_there)
         endpoint.host_closed();
+    if (!link_path.isEmpty())
+        remove_link(link_path, slave_path);
     ::close(master);
     return exit_code;
 }

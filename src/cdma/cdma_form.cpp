@@ -576,6 +576,9 @@ void CDMA_Form::menuPrintSetup_Click()
 void CDMA_Form::menuPrint_Click()
 {
     guarded([this] {
+        Canvas page;
+        if (!page_setup().begin(page))
+            return;
         const QString comment = prompts().input_box(QStringLiteral("Enter Comment below\r\nPress cancel for no comment"));
         int kind = 0;
         for (int i = 0; i < 3; ++i)
@@ -583,24 +586,21 @@ void CDMA_Form::menuPrint_Click()
                 kind = i;
         const QString caption = windowTitle();
         setWindowTitle(caption + QStringLiteral(" - Printing....please wait"));
-        Canvas page;
-        if (page_setup().begin(page)) {
-            cdma::PageTexts texts;
-            texts.samples = PDF_Samples_Label->text();
-            texts.on_screen = percentage_on_screen->text();
-            texts.cursor_share = stats_X_readout->text();
-            texts.above_or_below = above_or_below->text();
-            texts.cursor_power = Stats_Y_readout->text();
-            texts.time = Stats_Time_label->text();
-            texts.peak = Stats_Peak_Label->text();
-            texts.average = Stats_Avg_Label->text();
-            texts.crest = Stats_PkAvg_Label->text();
-            texts.start = X_PDF_Start->text();
-            texts.stop = X_PDF_Stop->text();
-            texts.title = cdma::page_title(kind, comment);
-            cdma::draw_page(page, collection.histogram(), graph, texts);
-            page_setup().finish(page);
-        }
+        cdma::PageTexts texts;
+        texts.samples = PDF_Samples_Label->text();
+        texts.on_screen = percentage_on_screen->text();
+        texts.cursor_share = stats_X_readout->text();
+        texts.above_or_below = above_or_below->text();
+        texts.cursor_power = Stats_Y_readout->text();
+        texts.time = Stats_Time_label->text();
+        texts.peak = Stats_Peak_Label->text();
+        texts.average = Stats_Avg_Label->text();
+        texts.crest = Stats_PkAvg_Label->text();
+        texts.start = X_PDF_Start->text();
+        texts.stop = X_PDF_Stop->text();
+        texts.title = cdma::page_title(kind, comment);
+        cdma::draw_page(page, collection.histogram(), graph, texts);
+        page_setup().finish(page);
         setWindowTitle(caption);
     });
 }

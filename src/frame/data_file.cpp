@@ -80,7 +80,8 @@ QString ask_save_name(const QString& title, const QString& filter, const QString
     if (chosen.isEmpty())
         return QString();
     const QString name = with_extension(chosen, extension);
-    if (name != chosen && QFileInfo::exists(name)) {
+    // A folder of that name is no file to replace: the trial refuses it.
+    if (name != chosen && QFileInfo::exists(name) && !QFileInfo(name).isDir()) {
         const QString question = QFileInfo(name).fileName() + QStringLiteral(" already exists.\r\nDo you want to replace it?");
         if (prompts.message_box(question, Prompts::Buttons::YesNo, Prompts::Icon::Exclamation, title) !=
             Prompts::Answer::Yes)
@@ -89,14 +90,20 @@ QString ask_save_name(const QString& title, const QString& filter, const QString
     return name;
 }
 
+namespace {
+const QString kTextFilter = QStringLiteral("Text files (*.txt)");
+const QString kTextExtension = QStringLiteral(".TXT");
+}  // namespace
+
 QString ask_file_name(const QString& title)
 {
-    return ask_save_name(title, QStringLiteral("Text files (*.txt)"), QStringLiteral(".TXT"));
+    return ask_save_name(title, kTextFilter, kTextExtension);
 }
 
-QString ask_target(const QString& title, const QString& error_title)
+QString ask_target(const QString& title, const QString& filter, const QString& extension,
+                   const QString& initial_name, const QString& error_title)
 {
-    const QString name = ask_file_name(title);
+    const QString name = ask_save_name(title, filter, extension, initial_name);
     if (name.isEmpty())
         return QString();
     const QString reason = cannot_write(name);
@@ -104,6 +111,11 @@ QString ask_target(const QString& title, const QString& error_title)
         return name;
     show_error(reason, error_title);
     return QString();
+}
+
+QString ask_target(const QString& title, const QString& error_title)
+{
+    return ask_target(title, kTextFilter, kTextExtension, QString(), error_title);
 }
 
 namespace {

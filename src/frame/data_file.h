@@ -38,13 +38,16 @@ QString with_txt(const QString& name);
 
 // Asks for a file to write: the Save As box with title, filter and initial name. The name gets extension
 // when it lacks it; when that longer name names an existing file (which the box could not know), the
-// user is asked before it is replaced. Empty when the user cancels either box.
+// user is asked before it is replaced (a folder is left to the caller's trial). Empty when the user cancels either box.
 QString ask_save_name(const QString& title, const QString& filter, const QString& extension,
                       const QString& initial_name = QString());
 // The same for a data file: offering "*.txt", the name gets ".TXT".
 QString ask_file_name(const QString& title);
-// ask_file_name, then makes sure the file can be made there before anything more is asked or computed:
+// ask_save_name, then makes sure the file can be made there before anything more is asked or computed:
 // when it cannot, shows the error box titled error_title and gives an empty name.
+QString ask_target(const QString& title, const QString& filter, const QString& extension,
+                   const QString& initial_name, const QString& error_title);
+// The same for a data file, as ask_file_name names it.
 QString ask_target(const QString& title, const QString& error_title);
 // Why a file cannot be made at path (nothing is left behind by the trial); empty when it can.
 QString cannot_write(const QString& path);

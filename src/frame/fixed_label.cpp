@@ -2,6 +2,8 @@
 
 #include "platform/frame_pacer.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -13,11 +15,49 @@
 namespace {
 // An entry box's gap between its panel's contents and its text.
 constexpr int kBoxMargin = 2;
+
+// The label as a screen reader sees it: static text, or a read-only text box with the box look, whose
+// name and value are the text shown.
+class FixedLabelAccessible : public QAccessibleWidget {
+public:
+    explicit FixedLabelAccessible(FixedLabel* label) : QAccessibleWidget(label) {}
+    QAccessible::Role role() const override
+    {
+        return label()->box_look() ? QAccessible::EditableText : QAccessible::StaticText;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        return s;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value || (t == QAccessible::Name && label()->accessibleName().isEmpty()))
+            return label()->text();
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    const FixedLabel* label() const { return static_cast<const FixedLabel*>(widget()); }
+};
+
+QAccessibleInterface* accessible_fixed_label(const QString&, QObject* object)
+{
+    if (auto* label = dynamic_cast<FixedLabel*>(object))
+        return new FixedLabelAccessible(label);
+    return nullptr;
+}
+
 }  // namespace
 
 FixedLabel::FixedLabel(const QString& text, const QString& widest, QWidget* parent)
     : QFrame(parent), text_(text), widest_(widest), pacer_(new FramePacer(this))
 {
+    [[maybe_unused]] static const bool factory_installed = [] {
+        QAccessible::installFactory(accessible_fixed_label);
+        return true;
+    }();
     fitted_width_ = std::max(text_width(widest_), text_width(text_));
 }
 
@@ -37,6 +77,11 @@ void FixedLabel::setText(const QString& text)
         updateGeometry();
     }
     pacer_->request();
+    // Only a listening screen reader pays for the news.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void FixedLabel::setAlignment(Qt::Alignment alignment)

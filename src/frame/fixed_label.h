@@ -8,7 +8,8 @@ class QPainter;
 // A label for a figure that changes many times a second (a rate, a reading). Its size comes from the
 // widest text it is expected to show, not from the text of the moment, so a new text neither moves the
 // layout around it nor makes its parents repaint: only the label itself is redrawn, at the screen's pace.
-// A text wider than expected widens it once.
+// A text wider than expected widens it once. A screen reader reads it as a label (or read-only box) with
+// its text.
 class FixedLabel : public QFrame {
 public:
     // widest: a sample of the widest text the label will show.
@@ -19,6 +20,7 @@ public:
     void setAlignment(Qt::Alignment alignment);
     // Drawn as a read-only entry box (for figures shown in boxes) rather than as a label.
     void set_box_look(bool box);
+    bool box_look() const { return box_; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

@@ -8,6 +8,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+namespace {
+const QString kErrorTitle = QStringLiteral("Sorry...");
+}  // namespace
+
 PageSetup::PageSetup()
 {
     has_printer = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
@@ -26,8 +30,8 @@ QPrinter& PageSetup::printer()
 
 bool PageSetup::ask_pdf_path()
 {
-    const QString name = data_file::ask_save_name(QStringLiteral("Print to PDF file"),
-                                                  QStringLiteral("PDF files (*.pdf)"), QStringLiteral(".pdf"), pdf_path_);
+    const QString name = data_file::ask_target(QStringLiteral("Print to PDF file"), QStringLiteral("PDF files (*.pdf)"),
+                                               QStringLiteral(".pdf"), pdf_path_, kErrorTitle);
     if (name.isEmpty())
         return false;
     pdf_path_ = name;
@@ -47,7 +51,8 @@ bool PageSetup::begin(Canvas& page)
 {
     QPrinter& p = printer();
     if (!has_printer()) {
-        if (pdf_path_.isEmpty() && !ask_pdf_path())
+        // Asked at every print, so that no earlier page is replaced unasked.
+        if (!ask_pdf_path())
             return false;
         p.setOutputFormat(QPrinter::PdfFormat);
         p.setOutputFileName(pdf_path_);
@@ -81,5 +86,5 @@ bool PageSetup::finish(const Canvas& page)
 
 void PageSetup::fail(const QString& reason)
 {
-    data_file::show_error(reason, QStringLiteral("Sorry..."));
+    data_file::show_error(reason, kErrorTitle);
 }

@@ -18,10 +18,13 @@ public:
     // Whether a printer is installed; tests replace it.
     std::function<bool()> has_printer;
 
-    // The printer set-up box; with no printer, the choice of the PDF file. False when cancelled.
+    // The printer set-up box; with no printer, the choice of the PDF file the next print offers. False
+    // when cancelled.
     bool setup();
     // Prepares page for drawing on the chosen printer (its text metrics are the printer's). With no
-    // printer and no PDF file chosen yet, asks for one first. False when the user cancels.
+    // printer, asks for the PDF file first, offering the last one, and makes sure it can be made (the
+    // error box when not). False when the user cancels or the file cannot be made: ask for anything
+    // else (a comment) only after this.
     bool begin(Canvas& page);
     // Sends the page to the printer (one page, then the end of the document), or writes it whole to the
     // PDF file. A printer that cannot print it or a file that cannot be written gives the error box (an

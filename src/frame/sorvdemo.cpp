@@ -31,6 +31,13 @@ namespace {
 
 sorvdemo* g_main_window = nullptr;
 
+// Room the mode windows take at their designed sizes, with their frames: as wide as the source-sweep
+// window (its tabs and a graph as wide beside them, 1168 pixels with the default font) and as high as the
+// profile window (688), with a little to spare for larger fonts.
+constexpr QSize kModeWindowRoom(1200, 720);
+// The smallest the main window may be made.
+constexpr QSize kMinimumSize(640, 480);
+
 // The frame's background: the picture drawn once, centred, on a plain ground.
 class BackdropArea : public QMdiArea {
 public:
@@ -108,7 +115,6 @@ sorvdemo::sorvdemo(ModeRegistry modes, QWidget* parent) : QMainWindow(parent), m
     setWindowTitle(QStringLiteral("Pelmora"));
     mdi_ = new BackdropArea(this);
     setCentralWidget(mdi_);
-    resize(800, 600);
 
     menuFileBar = menuBar()->addMenu(QStringLiteral("&File"));
     menuExit = menuFileBar->addAction(QStringLiteral("E&xit"), this, [this] { menuExit_Click(); });
@@ -132,6 +138,10 @@ sorvdemo::sorvdemo(ModeRegistry modes, QWidget* parent) : QMainWindow(parent), m
         menuHelpBar->addAction(QStringLiteral("&Configure Help"), this, [this] { menuConfigHelp_Click(); });
     // While a mode window is open its menus take their accelerators, not this window's disabled ones.
     new MenuKeyRouter(menuBar(), [this]() -> QMenuBar* { return mode_window_ ? mode_window_->menuBar() : nullptr; });
+    // Room for the largest mode window where the screen has it.
+    const QSize wanted = kModeWindowRoom + QSize(0, menuBar()->sizeHint().height());
+    const QScreen* on = screen();
+    resize(on ? wanted.boundedTo(on->availableGeometry().size()).expandedTo(kMinimumSize) : wanted);
 }
 
 sorvdemo::~sorvdemo()
@@ -182,7 +192,7 @@ void sorvdemo::resizeEvent(QResizeEvent* event)
         return;
     in_resize_ = true;
     const QSize s = size();
-    const QSize grown(std::max(s.width(), 640), std::max(s.height(), 480));
+    const QSize grown = s.expandedTo(kMinimumSize);
     if (grown != s) {
         resize(grown);
         platform().prompts->beep();

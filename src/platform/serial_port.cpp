@@ -146,7 +146,7 @@ bool QtSerialPort::open(QString* error, int* error_code)
     if (error_code)
         *error_code = port_impl_->error() == QSerialPort::PermissionError ? 8005 : 8002;
     if (error)
-        *error = port_impl_->errorString();
+        *error = device_name() + QStringLiteral(": ") + port_impl_->errorString();
     return false;
 }
 

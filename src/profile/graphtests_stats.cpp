@@ -420,12 +420,12 @@ void graphtests::SaveProfileGraph()
 
 void graphtests::PrintGraph()
 {
-    profile_page::Inputs in;
-    in.comment = prompts().input_box(QStringLiteral("Enter Comment below\r\nPress cancel for no comment"));
-    const CaptionScope caption(this, windowTitle() + QStringLiteral(" - Printing....please wait"));
     Canvas page;
     if (!page_setup.begin(page))
         return;
+    profile_page::Inputs in;
+    in.comment = prompts().input_box(QStringLiteral("Enter Comment below\r\nPress cancel for no comment"));
+    const CaptionScope caption(this, windowTitle() + QStringLiteral(" - Printing....please wait"));
     in.points = graph_trace.data();
     in.top = numtext::val(top_y_axis->text());
     in.bottom = numtext::val(bottom_y_axis->text());

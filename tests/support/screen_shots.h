@@ -7,10 +7,11 @@
 #include <QRect>
 #include <QString>
 
-// A grab's file: in PELMORA_TEST_OUTPUT when set, else in the working folder.
+// A grab's file: in PELMORA_TEST_OUTPUT when set, else in the tests' build folder (never in the
+// sources, wherever a test is started from).
 inline QString output_path(const QString& name)
 {
-    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QDir::currentPath());
+    const QString dir = qEnvironmentVariable("PELMORA_TEST_OUTPUT", QStringLiteral(PELMORA_TEST_BUILD_DIR));
     return dir + "/" + name;
 }
 
