@@ -2,6 +2,7 @@
 // and of typed numbers, and the forms numbers are written in. Input: 8 bytes of a double, then a text
 // used as the parsed text and as the pattern. A check that lets through what it promises to refuse
 // aborts the run.
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
 #include <cfloat>
@@ -29,6 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!std::isfinite(numtext::val(text)))
             std::abort();
     }
+
+    // What a box may send above zero is a trimmed well-formed number, finite and above zero.
+    if (const auto sent = entry::sendable(text, entry::kAboveZero))
+        if (!numtext::is_well_formed_number(sent->text) || !(sent->value > 0) || !std::isfinite(sent->value) ||
+            sent->text != sent->text.trimmed())
+            std::abort();
 
     double v = parsed;
     QString pattern = QString::fromLatin1(bytes);
