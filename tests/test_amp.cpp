@@ -83,6 +83,7 @@ private slots:
     void refused_inputs_send_nothing();
     void data_file_lines();
     void offset_window();
+    void offset_answers();
 };
 
 void AmpTest::single_frequency_against_the_closed_form()
@@ -319,6 +320,38 @@ void AmpTest::offset_window()
     QCOMPARE(gs.gaincomp_config_index, 1);
     QCOMPARE(gs.offset_mode_b, 0);
     QVERIFY(window.Offset_B->isHidden());
+}
+
+void AmpTest::offset_answers()
+{
+    // Each answer from kind 0, fixed 3 dB, table 4; what the meter is sent, and the box of a refusal.
+    struct Case {
+        bool table;
+        const char* answer;
+        QStringList sent;
+        const char* box;
+    };
+    const char* no_table = "Offset table numbers run from 0 to 32767.";
+    const char* no_offset = "The fixed offset must be a number of dB.";
+    const QStringList off{"OFFTYP A, OFF"};
+    const Case cases[] = {
+        {false, "1;*RST", off, no_offset}, {false, "nan", off, no_offset}, {false, "1e999", off, no_offset},
+        {false, "1e39", {"OFFTYP A, FIXED", "OFFFIX A,  1E+39"}, nullptr}, {false, "", off, nullptr},
+        {false, "-5", {"OFFTYP A, FIXED", "OFFFIX A, -5"}, nullptr}, {false, " 2 ", {"OFFTYP A, FIXED", "OFFFIX A,  2"}, nullptr},
+        {true, "1;*RST", off, no_table}, {true, "nan", off, no_table}, {true, "1e999", off, no_table}, {true, "-5", off, no_table},
+        {true, "0", {"OFFTYP A, TABLE", "OFFTBL A,  0"}, nullptr}, {true, " 2 ", {"OFFTYP A, TABLE", "OFFTBL A,  2"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        TestBench tb;
+        tb.prompts.answers = {c.table ? Prompts::Answer::Yes : Prompts::Answer::No};
+        tb.prompts.inputs = {c.answer};
+        int kind = 0;
+        double fixed = 3;
+        int table = 4;
+        choose_offset("A", true, kind, fixed, table);
+        QCOMPARE(amp_rules::offset_commands("A", kind, fixed, table), c.sent);
+        QCOMPARE(tb.prompts.boxes().mid(1), c.box ? QStringList{c.box} : QStringList{});
+    }
 }
 
 QTEST_MAIN(AmpTest)

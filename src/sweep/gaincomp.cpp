@@ -4,6 +4,7 @@
 #include "platform/canvas.h"
 #include "platform/platform.h"
 #include "platform/prompts.h"
+#include "util/entry_rule.h"
 #include "util/number_text.h"
 
 #include <QComboBox>
@@ -23,7 +24,9 @@ void choose_offset(const QString& sensor, bool frequency_run, int& kind, double&
                                            numtext::str_int(table).trimmed());
         if (answer.trimmed().isEmpty())
             return;
-        const double v = numtext::val(answer);
+        // The whole answer must be the number: "1;*RST" names no table.
+        const auto number = entry::sendable(answer);
+        const double v = number ? number->value : -1;
         if (v < -0.5 || v >= 32767.5) {
             p.message_box(QStringLiteral("Offset table numbers run from 0 to 32767."), Prompts::Buttons::Ok,
                           Prompts::Icon::Exclamation, QStringLiteral("Offset Table Number for Sensor ") + sensor);
@@ -37,8 +40,15 @@ void choose_offset(const QString& sensor, bool frequency_run, int& kind, double&
                                        numtext::cstr_double(fixed_db));
     if (answer.trimmed().isEmpty())
         return;
+    // The offset goes to the meter as a number: "1e999" would go as the largest double, "nan" as 0.
+    const auto number = entry::sendable(answer);
+    if (!number) {
+        p.message_box(QStringLiteral("The fixed offset must be a number of dB."), Prompts::Buttons::Ok,
+                      Prompts::Icon::Exclamation, QStringLiteral("Fixed offset value"));
+        return;
+    }
     kind = 1;
-    fixed_db = numtext::val(answer);
+    fixed_db = number->value;
 }
 
 GainComp::GainComp(QWidget* parent) : QDialog(parent)

@@ -212,8 +212,15 @@ void srcswp::enter_x_end(bool start, const QLineEdit* box)
     const bool level = level_sweep == 1;
     const double other = level ? double(start ? sweep_stop_level : sweep_start_level)
                                : (start ? sweep_stop_freq : sweep_start_freq);
+    // The other end's sweep box must have reached the meter: the figure read from "" or "nan" is 0, not
+    // the meter's end, and would let this end be sent past it.
+    const QLineEdit* other_box = level                      ? (start ? level_sweep_stop : Level_sweep_start)
+                                 : Sweep_Type[2]->isChecked() ? (start ? freq_step_stop : freq_step_start)
+                                 : Sweep_Type[0]->isChecked() ? (start ? freq_analog_stop : Freq_analog_start)
+                                                              : nullptr;
+    const bool other_sent = !other_box || entry::sendable(other_box->text(), level ? kLevel : entry::kAboveZero);
     // A refused end sends nothing; the boxes show the axis the instruments have again.
-    if (const auto v = x_axis_entry(level, start, box->text(), other)) {
+    if (const auto v = other_sent ? x_axis_entry(level, start, box->text(), other) : std::nullopt) {
         send_meter(x_axis_command(level, start, *v), x_axis_label(level, start));
         if (level)
             (start ? sweep_start_level : sweep_stop_level) = *v;
