@@ -80,6 +80,8 @@ void SweepRulesTest::entry_boxes_send_only_what_they_may()
         // Half-typed or not a number at all: nothing from a change, whatever the box.
         {Box::Level, "", ""},                  {Box::Level, "1;*RST", ""},      {Box::LevelStop, "abc", ""},
         {Box::AnalogStart, "2;*RST", ""},      {Box::CwFreq, "1e999", ""},
+        // A level no generator takes.
+        {Box::Level, "1e39", ""},              {Box::LevelStart, "-1e39", ""},
     };
     for (const auto& c : cases) {
         const auto got = box_command(c.box, c.text);

@@ -55,7 +55,7 @@ constexpr entry::Limits kDepthPct{0.0, 100.0, false};
 
 std::optional<QString> sweeper_power_command(const QString& box_text)
 {
-    return entry::command(QStringLiteral("RF1; L1 "), box_text, {}, QStringLiteral(" DM"));
+    return entry::command(QStringLiteral("RF1; L1 "), box_text, meter_limits::kGeneratorLevelDbm, QStringLiteral(" DM"));
 }
 
 std::optional<QString> pulse_period_command(const QString& box_text)

@@ -5,8 +5,8 @@
 // The profile window's instrument settings as command texts, and the rules of its entry boxes, apart
 // from the window. Times stored in ms go out with their unit written out; numbers kept by the window are
 // singles and go out in the Str form (" .005"); the generator boxes go out as typed, trimmed, and only when
-// the text is one number the generator takes (a finite level, a depth of 0 to 100 %, a period, width or
-// rate above 0): otherwise there is no command.
+// the text is one number the generator takes (a level of -150 to +50 dBm, a depth of 0 to 100 %, a
+// period, width or rate above 0): otherwise there is no command.
 namespace profile_settings {
 
 // Meter.

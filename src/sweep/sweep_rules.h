@@ -1,4 +1,5 @@
 #pragma once
+#include "frame/meter_limits.h"
 #include "frame/trace_block.h"
 #include "util/entry_rule.h"
 
@@ -39,8 +40,8 @@ struct SweepFields {
     QString cw_freq = QStringLiteral("2.0");
 };
 
-// The generator's level: neither the generator nor the program states a range, so any finite level.
-inline constexpr entry::Limits kLevel{};
+// The generator's level, and the meter's in a level sweep.
+inline constexpr entry::Limits kLevel = meter_limits::kGeneratorLevelDbm;
 
 // The generator's programming for a sweep kind: "RF0", the branch's commands (the first of which is
 // status-checked), and the RF output as the box says. A command goes out only when its box passes the
