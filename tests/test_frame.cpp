@@ -14,11 +14,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -75,6 +78,7 @@ private slots:
     void config_form_modem_without_number_stays_open();
     void config_form_close_box_is_cancel();
     void help_window_texts();
+    void help_texts_keep_their_columns();
 };
 
 void FrameTest::config_round_trip_keeps_key_order_and_boolean_texts()
@@ -651,6 +655,27 @@ void FrameTest::help_window_texts()
     for (const char* name : {"Introhelp.txt", "confighelp.txt", "Modeshelp.txt", "profile.txt", "CDMAhelp.txt",
                              "GSMhelp.txt", "readout.txt", "source.txt"})
         QVERIFY2(QFile::exists(QString(PELMORA_HELP_SOURCE_DIR) + "/" + name), name);
+}
+
+void FrameTest::help_texts_keep_their_columns()
+{
+    // The shipped texts line up their columns with spaces: a fixed-pitch font, and no line wrapped.
+    TestBench tb(TestBench::Link::None);
+    Help_Window::set_program_folder(QString(PELMORA_HELP_SOURCE_DIR));
+    sorvdemo main;
+    for (const char* name : {"Introhelp.txt", "confighelp.txt", "readout.txt", "Modeshelp.txt"}) {
+        main.Tag = name;
+        Help_Window h;
+        h.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h));
+        QVERIFY2(QFontInfo(h.Text1->font()).fixedPitch(), name);
+        QAbstractTextDocumentLayout* layout = h.Text1->document()->documentLayout();
+        for (QTextBlock b = h.Text1->document()->begin(); b.isValid(); b = b.next()) {
+            layout->blockBoundingRect(b);
+            QVERIFY2(b.layout()->lineCount() == 1, qPrintable(name + QStringLiteral(": ") + b.text()));
+        }
+    }
+    Help_Window::set_program_folder(QString());
 }
 
 QTEST_MAIN(FrameTest)

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -144,6 +145,14 @@ private slots:
                 QVERIFY2(program.port.open(&error, nullptr), qPrintable(error));
                 QVERIFY(program.identity().startsWith(QStringLiteral("TOLMARE,")));
             }
+            QVERIFY(!QFileInfo(link).isSymLink());
+        }
+        // Its terminal closed: the link goes too, so that it never leads to a later terminal's device.
+        {
+            SimProcess sim({QStringLiteral("--fast"), QStringLiteral("--link"), link});
+            QVERIFY(QFileInfo(link).isSymLink());
+            QCOMPARE(::kill(pid_t(sim.pid()), SIGHUP), 0);
+            QVERIFY(sim.finished(5000));
             QVERIFY(!QFileInfo(link).isSymLink());
         }
         QFile file(link);

@@ -141,7 +141,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral(
         "Serves the simulated power meter on a pseudo-terminal; the first line printed names it "
         "(\"PTY /dev/pts/N\"). It keeps serving, however often the port is opened and closed, until it is "
-        "stopped (Ctrl-C, SIGINT or SIGTERM).\n"
+        "stopped (Ctrl-C, SIGINT, SIGTERM, or its terminal closed).\n"
         "Its generator stands on the signal the readout reports (sensor A -10 dBm, B -13 dBm), CW unless "
         "--pulsed; a TDMA frame (8 slots of 575 us) drives the external trigger and sensor A, for the GSM "
         "window, whenever the generator does not pulse."));
@@ -243,6 +243,11 @@ int main(int argc, char** argv)
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // Its terminal closed: stopped the same way, so that the link goes too (unless started to outlive
+    // the terminal, with the signal ignored).
+    struct sigaction hangup {};
+    if (sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     RealClock clock;

@@ -6,11 +6,18 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextStream>
+#include <algorithm>
+#include <cmath>
 
 static QString g_program_folder;
+
+// The widest line of a help text, in characters.
+static constexpr int kColumns = 80;
 
 QString Help_Window::program_folder()
 {
@@ -26,11 +33,17 @@ Help_Window::Help_Window(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Help Note Pad"));
     Text1 = new QPlainTextEdit(this);
     Text1->setReadOnly(true);
-    Text1->setGeometry(8, 8, 560, 360);
+    // The texts line up their columns with spaces, in lines of up to kColumns characters: a fixed-pitch
+    // font, and a box wide enough for such a line beside the scroll bar.
+    Text1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const int line = QFontMetrics(Text1->font()).horizontalAdvance(QString(kColumns, QLatin1Char('x')));
+    const int room = line + 2 * (int(std::ceil(Text1->document()->documentMargin())) + Text1->frameWidth()) +
+                     Text1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Text1);
+    Text1->setGeometry(8, 8, std::max(560, room), 360);
     OK = new QPushButton(QStringLiteral("OK"), this);
     OK->resize(90, 28);
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
-    resize(584, 430);
+    resize(Text1->width() + 3 * Text1->x(), 430);
     Form_Load();
 }
 

@@ -35,6 +35,7 @@ public:
     // Waits (bounded) for the tool to end by itself.
     bool finished(int ms) { return process_.state() == QProcess::NotRunning || process_.waitForFinished(ms); }
     int exit_code() const { return process_.exitCode(); }
+    qint64 pid() const { return process_.processId(); }
     // Gone at once, as an unplugged device: its side of the line closes with it.
     void kill()
     {
