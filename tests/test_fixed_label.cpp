@@ -69,12 +69,17 @@ private slots:
         auto* rate = new FixedLabel(QStringLiteral("0.00"), QStringLiteral("00000.00"));
         rate->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         auto* unit = new QLabel(QStringLiteral("graphs/sec"));
+        auto* tall = new QWidget;
+        tall->setMinimumHeight(200);
         row->addWidget(rate);
         row->addWidget(unit);
+        row->addWidget(tall);
         row->addStretch(1);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         const QSize hint = rate->sizeHint();
+        // A taller neighbour does not stretch a line of figures.
+        QCOMPARE(rate->height(), hint.height());
         const QPoint unit_at = unit->pos();
         EventCounter layout_requests(&page, QEvent::LayoutRequest);
         EventCounter paints(rate, QEvent::Paint);

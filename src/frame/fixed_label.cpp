@@ -59,6 +59,8 @@ FixedLabel::FixedLabel(const QString& text, const QString& widest, QWidget* pare
         return true;
     }();
     fitted_width_ = std::max(text_width(widest_), text_width(text_));
+    // One line of figures: a taller row of its layout does not stretch it.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 int FixedLabel::text_width(const QString& text) const { return fontMetrics().horizontalAdvance(text); }

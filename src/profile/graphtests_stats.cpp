@@ -60,6 +60,8 @@ QLabel* value_label(const QString& text)
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setMinimumWidth(80);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // One line high, whichever row of the summary it stands in.
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
 }
 
@@ -138,7 +140,7 @@ void graphtests::build_stats()
     Stats_Time_label = value_label(QStringLiteral("N/A"));
     auto* samples = new QGroupBox(QStringLiteral("Samples Taken"));
     (new QHBoxLayout(samples))->addWidget(PDF_Samples_Label);
-    info->addWidget(samples, 0, 0, 2, 1);
+    info->addWidget(samples, 0, 0, 3, 1, Qt::AlignTop);
     const std::pair<const char*, QLabel*> values[] = {
         {"Peak", Stats_Peak_Label}, {"Average", Stats_Avg_Label}, {"Pk/Avg ratio", Stats_PkAvg_Label}};
     for (int i = 0; i < 3; ++i) {
