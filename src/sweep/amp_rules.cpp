@@ -102,7 +102,7 @@ Plan frequency_plan(const QString& start_text, const QString& stop_text, const Q
         return plan;
     }
     // A stop not above 0 is refused with the start, as stop >= start here.
-    if (!entry::sendable(start_text, entry::kAboveZero)) {
+    if (!(start > 0)) {
         plan.refusal = kStartRefusal;
         return plan;
     }

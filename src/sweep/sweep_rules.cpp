@@ -10,23 +10,15 @@ namespace sweep_rules {
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-// A box's text as its command carries it: trimmed, when the entry rule lets it out; at the window's load
-// an empty box as it stands.
-std::optional<QString> carried(const QString& text, const entry::Limits& limits, bool at_load)
-{
-    if (at_load && text.isEmpty())
-        return text;
-    if (const auto n = entry::sendable(text, limits))
-        return n->text;
-    return std::nullopt;
-}
-
-// Appends prefix + the carried text + suffix, unless the box is refused.
+// Appends prefix + the box's trimmed text + suffix, unless the entry rule refuses the box; at the window's
+// load an empty box goes out as it stands.
 void add(QStringList& out, const char* prefix, const QString& text, const char* suffix, const entry::Limits& limits,
          bool at_load)
 {
-    if (const auto t = carried(text, limits, at_load))
-        out << QLatin1String(prefix) + *t + QLatin1String(suffix);
+    if (at_load && text.isEmpty())
+        out << QLatin1String(prefix) + QLatin1String(suffix);
+    else if (const auto c = entry::command(QLatin1String(prefix), text, limits, QLatin1String(suffix)))
+        out << *c;
 }
 
 // The meter's range command of the sweep in use, both ends carried, the start below the stop.
@@ -121,10 +113,8 @@ std::optional<QString> box_command(Box box, const QString& text)
         {"L2 ", "DM  LSP", false},
     };
     const Rule& r = rules[int(box)];
-    const auto n = entry::sendable(text, r.above_zero ? entry::kAboveZero : kLevel);
-    if (!n)
-        return std::nullopt;
-    return QLatin1String(r.prefix) + n->text + QLatin1String(r.suffix);
+    return entry::command(QLatin1String(r.prefix), text, r.above_zero ? entry::kAboveZero : kLevel,
+                          QLatin1String(r.suffix));
 }
 
 QString gate_delay_command(float seconds) { return QStringLiteral("GTDLY ") + numtext::str_single(seconds); }
